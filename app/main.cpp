@@ -11,6 +11,8 @@
 #include <QTreeWidget>
 #include <cmath>
 
+#include "platform/files.h"
+
 namespace {
 
 constexpr int kDesignedLeft = 308;
@@ -24,13 +26,6 @@ TKorvaRect ToKorvaRect(const QRect& rect) {
 
 QRect ToQRect(const TKorvaRect& rect) {
   return QRect(rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top);
-}
-
-std::string WithExtension(const std::string& path, const char* ext) {
-  const size_t slash = path.find_last_of("/\\");
-  const size_t dot = path.find_last_of('.');
-  const bool hasExt = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-  return (hasExt ? path.substr(0, dot) : path) + ext;
 }
 
 }  // namespace
@@ -55,10 +50,10 @@ TFormMain::TFormMain(TFormMainSetup setup, QWidget* parent)
 
 TFormMain::~TFormMain() = default;
 
-std::string TFormMain::IniFileName() const { return WithExtension(setup_.ProgramPath, ".ini"); }
+std::string TFormMain::IniFileName() const { return ChangeFileExt(setup_.ProgramPath, ".ini"); }
 
 std::string TFormMain::SceneNamesFileName() const {
-  return WithExtension(setup_.ProgramPath, ".dat");
+  return ChangeFileExt(setup_.ProgramPath, ".dat");
 }
 
 void TFormMain::LoadSettings() {
