@@ -8,12 +8,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSlider>
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QTreeWidget>
 
 #include "app/main.h"
+#include "controls/seek_track_bar.h"
 #include "tests/app/fake_prompts.h"
 
 namespace {
