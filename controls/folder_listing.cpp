@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/text_compare.h"
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -73,16 +75,6 @@ std::vector<TRootFolder> ListRootFolders() {
 }
 #endif
 
-std::string JoinPath(const std::string& a, const std::string& b) {
-  if (a.empty() || a.back() == kPathSeparator) return a + b;
-  return a + kPathSeparator + b;
-}
-
-std::string LastPathComponent(const std::string& path) {
-  const auto pos = path.find_last_of(kPathSeparator);
-  return pos == std::string::npos ? path : path.substr(pos + 1);
-}
-
 bool HasSubfolders(const std::string& path) {
   bool found = false;
   ForEachSubfolder(path, [&](const fs::path&) {
@@ -116,7 +108,7 @@ int CompareNames(const std::string& a, const std::string& b) {
 
 bool SamePath(const std::string& a, const std::string& b) {
 #ifdef _WIN32
-  return QString::fromUtf8(a).compare(QString::fromUtf8(b), Qt::CaseInsensitive) == 0;
+  return SameText(a, b);
 #else
   return a == b;
 #endif

@@ -4,15 +4,10 @@
 #include <vector>
 
 #include "controls/folder_tree_view.h"
+#include "platform/files.h"
 
 // The file-system side of the folder tree: roots, subfolder listing and path rules. Paths are
 // UTF-8 with the platform's separator.
-
-#ifdef _WIN32
-inline constexpr char kPathSeparator = '\\';
-#else
-inline constexpr char kPathSeparator = '/';
-#endif
 
 struct TRootFolder {
   std::string path;     // "X:" for a drive, the full folder path elsewhere
@@ -22,11 +17,6 @@ struct TRootFolder {
 
 // The root level of the tree in display order.
 std::vector<TRootFolder> ListRootFolders();
-
-// a, a separator unless a is empty or ends with one, then b.
-std::string JoinPath(const std::string& a, const std::string& b);
-// The last component of a path.
-std::string LastPathComponent(const std::string& path);
 
 // True when the folder holds at least one folder; stops at the first one found.
 bool HasSubfolders(const std::string& path);

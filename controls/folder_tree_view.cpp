@@ -265,7 +265,7 @@ void TFolderTreeView::RefreshExpanded(TFolderTreeNode* node) {
       continue;
     }
     TFolderTreeNode* child =
-        CreateNode(paths[i], dtUnknown, QString::fromStdString(LastPathComponent(paths[i])));
+        CreateNode(paths[i], dtUnknown, QString::fromStdString(ExtractFileName(paths[i])));
     DecorateFolderNode(child);
     node->insertChild(cursor++, child);
   }
