@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 #include <cmath>
 
+#include "app/config/startup.h"
 #include "platform/files.h"
 
 namespace {
@@ -44,11 +45,14 @@ TFormMain::TFormMain(TFormMainSetup setup, QWidget* parent)
   CreateLayout();
 
   SceneNames = ReadSceneNames(SceneNamesFileName());
+  if (!PrepareGameConfigs(MusicFolder(), DefaultConfig, Prompts())) terminationRequested_ = true;
   LoadSettings();
   ApplySettings();
 }
 
 TFormMain::~TFormMain() = default;
+
+std::string TFormMain::PlaylistFolder() const { return ExtractFilePath(setup_.ProgramPath); }
 
 std::string TFormMain::IniFileName() const { return ChangeFileExt(setup_.ProgramPath, ".ini"); }
 
@@ -76,7 +80,9 @@ void TFormMain::ApplySettings() {
   const int lower = LowerAreaHeightAtCreation();
   const int total = SplitterMain->height() > 0 ? SplitterMain->height() : 2 * lower;
   SplitterMain->setSizes({total - lower, lower});
+  FillConfigBox();
   PanelMp3FileInfo->setFixedWidth(static_cast<int>(std::lround(2.5 * pixelsPerInch_)));
+  SelectConfig(0);
   UpdateSortActions();
 }
 
@@ -89,7 +95,11 @@ void TFormMain::SaveSettings() {
   ::SaveSettings(korva_, IniFileName());
 }
 
-void TFormMain::FormCloseQuery() { SaveSettings(); }
+// Closing is never refused: a configuration that cannot be saved has shown its message.
+void TFormMain::FormCloseQuery() {
+  SaveCurrentConfig();
+  SaveSettings();
+}
 
 void TFormMain::closeEvent(QCloseEvent* event) {
   FormCloseQuery();

@@ -113,7 +113,7 @@ class TFormMain : public QMainWindow {
   std::string CurrentConfigName;
 
   // The folder of the program file: playlists live there.
-  std::string ProgramFolder() const;
+  std::string PlaylistFolder() const;
   const std::string& MusicFolder() const { return setup_.MusicFolder; }
   IPrompts& Prompts() const { return *setup_.Prompts; }
 
@@ -124,6 +124,9 @@ class TFormMain : public QMainWindow {
   bool IsDefaultSelected() const;
   // True when the box's selection is a user configuration.
   bool IsUserConfigSelected() const;
+  // True when the item names the same file, with the same loop flag, as the game's own item of
+  // its scene.
+  bool IsSameAsDefault(const TKorvaConfigItem& item) const;
   // Writes the shown user configuration to its playlist; false (after a message) on failure.
   bool SaveCurrentConfig();
   // Selects the entry and shows it.

@@ -142,6 +142,7 @@ void TFormMain::CreateUpperArea() {
   ComboBoxConfigs->setObjectName("ComboBoxConfigs");
   ComboBoxConfigs->setEditable(false);
   ComboBoxConfigs->setFixedWidth(177);
+  connect(ComboBoxConfigs, &QComboBox::currentIndexChanged, this, &TFormMain::ShowSelectedConfig);
   ButtonNewConfig = new QPushButton(ActionNewConfig->text(), PanelUpper);
   ButtonNewConfig->setObjectName("ButtonNewConfig");
   connect(ButtonNewConfig, &QPushButton::clicked, ActionNewConfig, &QAction::trigger);

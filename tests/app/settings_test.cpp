@@ -3,28 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
-#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <fstream>
 
 #include "app/main.h"
 #include "platform/ini_file.h"
-#include "tests/app/fake_prompts.h"
+#include "tests/app/game_folder.h"
 
 namespace {
 
 class SettingsTest : public testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
+  void SetUp() override { game_.WriteTable("0 opening\r\n"); }
 
-  std::unique_ptr<TFormMain> NewForm() {
-    return std::make_unique<TFormMain>(TFormMainSetup{ProgramPath(), &prompts_});
-  }
-  std::string ProgramPath() const { return dir_.filePath("korva").toStdString(); }
-  std::string IniPath() const { return dir_.filePath("korva.ini").toStdString(); }
+  std::unique_ptr<TFormMain> NewForm() { return game_.NewForm(); }
+  std::string IniPath() const { return game_.Path("prog/korva.ini"); }
 
-  QTemporaryDir dir_;
-  TFakePrompts prompts_;
+  TGameFolder game_;
 };
 
 TEST_F(SettingsTest, WithoutAnIniFileColumnsGetTheirDefaultWidths) {
@@ -38,7 +33,6 @@ TEST_F(SettingsTest, WithoutAnIniFileColumnsGetTheirDefaultWidths) {
   const QTreeWidget* config = form->ListViewConfig;
   for (int column : {0, 2, 3, 4}) EXPECT_EQ(config->columnWidth(column), ppi) << column;
   EXPECT_EQ(config->columnWidth(1), static_cast<int>(std::lround(ppi / 2.3)));
-  EXPECT_EQ(config->columnWidth(5), 6 * ppi);
   EXPECT_EQ(form->Settings().Volume, 0);
 }
 
@@ -130,7 +124,7 @@ TEST_F(SettingsTest, AMaximizedWindowStoresItsNormalBounds) {
 }
 
 TEST_F(SettingsTest, SceneLabelsComeFromTheDatFileByRow) {
-  std::ofstream(dir_.filePath("korva.dat").toStdString())
+  std::ofstream(game_.Path("prog/korva.dat"))
       << "[DEFAULT]\r\n0=\x83\x5e\x83\x43\x83\x67\x83\x8b\r\n70=last\r\n71=ignored\r\n";
   auto form = NewForm();
   ASSERT_EQ(form->SceneNames.size(), 71u);
