@@ -55,11 +55,12 @@ void BuildEffectiveItems(const TKorvaConfig& defaultConfig, const TKorvaConfig& 
 
 // Picks the destination of every effective item. Items that need no copy (game files, and
 // repeats of a source copied for an earlier scene) get IsDefault set. New names never equal a
-// destination chosen earlier, a file the game's backup table names, or the tables themselves.
+// destination chosen earlier or a file the game's backup table names, so no copy can replace one
+// of the game's own files. (New names end in ".mp3", so they never meet the tables either.)
 std::vector<std::string> ChooseDestinations(TKorvaConfig& effective,
                                             const TKorvaConfig& defaultConfig,
                                             const std::string& musicFolder) {
-  std::vector<std::string> taken{kGameTableName, kGameTableBackupName};
+  std::vector<std::string> taken;
   for (int i = 0; i < defaultConfig.Count(); ++i) {
     taken.push_back(defaultConfig.Items(i).FileName);
   }
