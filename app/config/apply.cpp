@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/config/apply_names.h"
+#include "app/config/config_edit.h"
 #include "app/config/config_names.h"
 #include "app/config/debug_out.h"
 #include "app/config/game_table.h"
@@ -42,9 +43,7 @@ bool RemovePreviousCopies(const TKorvaConfig& current, const TKorvaConfig& defau
 void BuildEffectiveItems(const TKorvaConfig& defaultConfig, const TKorvaConfig& userConfig,
                          TKorvaConfig& effective) {
   for (int i = 0; i < defaultConfig.Count(); ++i) {
-    const TKorvaConfigItem& def = defaultConfig.Items(i);
-    const int u = userConfig.IndexOfScene(def.Scene);
-    const TKorvaConfigItem& source = u >= 0 ? userConfig.Items(u) : def;
+    const TKorvaConfigItem& source = EffectiveItem(defaultConfig.Items(i), userConfig);
     TKorvaConfigItem& item = effective.Add();
     item.Scene = source.Scene;
     item.FileName = source.FileName;
