@@ -1,0 +1,165 @@
+#include "app/config/apply.h"
+
+#include <vector>
+
+#include "app/config/apply_names.h"
+#include "app/config/config_names.h"
+#include "app/config/debug_out.h"
+#include "app/config/game_table.h"
+#include "platform/files.h"
+#include "platform/text_compare.h"
+#include "platform/text_file.h"
+
+namespace {
+
+std::string ConfirmText(const std::string& name) {
+  std::string text = kMsgApplyConfirm;
+  return text.replace(text.find("%s"), 2, name);
+}
+
+// Deletes the copies the previous Apply made: every file the current table names that is not one
+// of the game's own files. Entries that would lead outside the music folder are never touched.
+// Returns false, after telling the person, when a copy cannot be deleted.
+bool RemovePreviousCopies(const TKorvaConfig& current, const TKorvaConfig& defaultConfig,
+                          const std::string& musicFolder, IPrompts& prompts) {
+  const std::string folder = JoinPath(musicFolder, "");
+  for (int i = 0; i < current.Count(); ++i) {
+    const std::string& path = current.Items(i).FileName;
+    if (defaultConfig.IndexOfFile(path) >= 0) continue;
+    if (ExtractFilePath(path) != folder || !IsPlainFileName(ExtractFileName(path))) continue;
+    if (!FileExists(path)) continue;
+    if (!FileDelete(path)) {
+      prompts.ShowMessage(path + kMsgDeleteFailed + kMsgQuitGame);
+      return false;
+    }
+    DebugOut("DeleteFile=" + path);
+  }
+  return true;
+}
+
+// The effective item of every default scene: the first user item of that scene, else the
+// default item. User items for scenes the game does not have are left out.
+void BuildEffectiveItems(const TKorvaConfig& defaultConfig, const TKorvaConfig& userConfig,
+                         TKorvaConfig& effective) {
+  for (int i = 0; i < defaultConfig.Count(); ++i) {
+    const TKorvaConfigItem& def = defaultConfig.Items(i);
+    const int u = userConfig.IndexOfScene(def.Scene);
+    const TKorvaConfigItem& source = u >= 0 ? userConfig.Items(u) : def;
+    TKorvaConfigItem& item = effective.Add();
+    item.Scene = source.Scene;
+    item.FileName = source.FileName;
+    item.Loop = source.Loop;
+    item.IsDefault = source.IsDefault;
+  }
+}
+
+// Picks the destination of every effective item. Items that need no copy (game files, and
+// repeats of a source copied for an earlier scene) get IsDefault set. New names never equal a
+// destination chosen earlier, a file the game's backup table names, or the tables themselves.
+std::vector<std::string> ChooseDestinations(TKorvaConfig& effective,
+                                            const TKorvaConfig& defaultConfig,
+                                            const std::string& musicFolder) {
+  std::vector<std::string> taken{kGameTableName, kGameTableBackupName};
+  for (int i = 0; i < defaultConfig.Count(); ++i) {
+    taken.push_back(defaultConfig.Items(i).FileName);
+  }
+  std::vector<std::string> destinations;
+  for (int k = 0; k < effective.Count(); ++k) {
+    TKorvaConfigItem& item = effective.Items(k);
+    if (defaultConfig.IndexOfFile(item.FileName) >= 0) item.IsDefault = true;
+    const int first = effective.IndexOfFile(item.FileName);
+    std::string dest;
+    if (item.IsDefault) {
+      dest = item.FileName;
+    } else if (first < k) {
+      dest = destinations[first];
+      item.IsDefault = true;
+    } else {
+      const std::string name =
+          FirstFreeFileName(TableSafeFileName(ExtractFileName(item.FileName)), taken);
+      dest = JoinPath(musicFolder, name);
+    }
+    destinations.push_back(dest);
+    taken.push_back(dest);
+  }
+  return destinations;
+}
+
+// Copies what needs copying and returns the table's lines; failed sources are collected.
+std::vector<std::string> CopyFiles(const TKorvaConfig& effective,
+                                   const std::vector<std::string>& destinations,
+                                   std::vector<std::string>& failures) {
+  std::vector<std::string> lines;
+  for (int k = 0; k < effective.Count(); ++k) {
+    const TKorvaConfigItem& item = effective.Items(k);
+    const std::string& dest = destinations[k];
+    if (!item.IsDefault) {
+      if (FileCopy(item.FileName, dest, false)) {
+        // Clears a read-only attribute taken over from the source, so the next Apply can delete
+        // the copy.
+        FileSetAttr(dest, faArchive);
+      } else {
+        failures.push_back(item.FileName);
+      }
+      DebugOut("CopyFile: Source=" + item.FileName + " Dest=" + dest);
+    }
+    lines.push_back(
+        FormatTableLine(item.Scene, ChangeFileExt(ExtractFileName(dest), ""), item.Loop));
+  }
+  return lines;
+}
+
+std::string CopyFailureText(const std::vector<std::string>& failures) {
+  std::string text;
+  for (const std::string& source : failures) text += source + "\n";
+  return text + kMsgCopyFailed + kMsgQuitGame;
+}
+
+bool ApplyUserConfig(const TKorvaConfig& defaultConfig, const TKorvaConfig& userConfig,
+                     const std::string& musicFolder, IPrompts& prompts) {
+  TKorvaConfig effective;
+  BuildEffectiveItems(defaultConfig, userConfig, effective);
+  const std::vector<std::string> destinations =
+      ChooseDestinations(effective, defaultConfig, musicFolder);
+  std::vector<std::string> failures;
+  {
+    TBusyScope busy(prompts);
+    const std::vector<std::string> lines = CopyFiles(effective, destinations, failures);
+    WriteTextLines(JoinPath(musicFolder, kGameTableName), lines, TTextEncoding::tenCodePageOnly);
+  }
+  if (!failures.empty()) prompts.ShowMessage(CopyFailureText(failures));
+  return true;
+}
+
+}  // namespace
+
+bool ApplyConfig(const std::string& name, const TKorvaConfig& defaultConfig,
+                 const TKorvaConfig& userConfig, const std::string& musicFolder,
+                 IPrompts& prompts) {
+  if (prompts.Ask(ConfirmText(name), TPromptIcon::pciConfirmation, TPromptButtons::pcbOkCancel) !=
+      TPromptAnswer::pcaOk) {
+    return false;
+  }
+  const std::string table = JoinPath(musicFolder, kGameTableName);
+  if (!FileExists(table)) {
+    prompts.ShowMessage(kMsgNoGameTable);
+    return false;
+  }
+  try {
+    TKorvaConfig current;
+    current.LoadFromGameTable(table);
+    if (!RemovePreviousCopies(current, defaultConfig, musicFolder, prompts)) return false;
+    if (name == kDefaultConfigName) {
+      if (!FileCopy(JoinPath(musicFolder, kGameTableBackupName), table, false)) {
+        prompts.ShowMessage(kMsgRestoreFailed);
+        return false;
+      }
+      return true;
+    }
+    return ApplyUserConfig(defaultConfig, userConfig, musicFolder, prompts);
+  } catch (const TFileError& e) {
+    // What the program's general error display would show for an unhandled failure.
+    prompts.ShowMessage(e.what());
+    return false;
+  }
+}

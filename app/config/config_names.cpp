@@ -1,0 +1,34 @@
+#include "app/config/config_names.h"
+
+#include "platform/files.h"
+#include "platform/text_file.h"
+
+std::vector<std::string> ListConfigs(const std::string& programFolder) {
+  std::vector<std::string> names;
+  for (const std::string& file : ListFiles(programFolder, "*.m3u")) {
+    std::vector<std::string> lines;
+    try {
+      lines = ReadTextLines(JoinPath(programFolder, file));
+    } catch (const TFileError&) {
+      continue;  // A playlist that cannot be read is no configuration.
+    }
+    if (lines.size() >= 2 && lines[0] == "#EXTM3U" && lines[1] == "#KORVA") {
+      names.push_back(ChangeFileExt(file, ""));
+    }
+  }
+  return names;
+}
+
+bool IsValidConfigName(const std::string& name) {
+  // Names are UTF-8 inside, where no byte of a multi-byte character is ASCII, so a plain byte
+  // search cannot mistake half of a Japanese character for one of these.
+  return name.find_first_of("\\/:;*?\"<>|=") == std::string::npos;
+}
+
+std::string ConfigFileName(const std::string& name, const std::string& programFolder) {
+  return JoinPath(programFolder, name + ".m3u");
+}
+
+std::string IniFileName() { return ChangeFileExt(ProgramFilePath(), ".ini"); }
+
+std::string SceneLabelFileName() { return ChangeFileExt(ProgramFilePath(), ".dat"); }

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/program_path.h"
+
+// The name under which the configuration box shows the default configuration.
+inline constexpr char kDefaultConfigName[] = "<標準>";
+
+// The names of the user configurations in the program's folder: every "*.m3u" file whose first
+// two lines are exactly "#EXTM3U" and "#KORVA", without its extension, in the order the file
+// system lists them. The default configuration is not among them: the configuration box puts
+// kDefaultConfigName in front.
+std::vector<std::string> ListConfigs(const std::string& programFolder = ProgramFolder());
+
+// True when the name holds none of \ / : ; * ? " < > | = (an empty name passes).
+bool IsValidConfigName(const std::string& name);
+
+// The playlist of a configuration: program folder + name + ".m3u".
+std::string ConfigFileName(const std::string& name,
+                           const std::string& programFolder = ProgramFolder());
+
+// The settings file and the scene-label file: the program's path with ".ini" or ".dat".
+std::string IniFileName();
+std::string SceneLabelFileName();

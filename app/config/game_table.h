@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The game's music table: one scene per line, "scene name" with an optional ",loop" mark.
+
+// Splits one table line into its fields: blanks, commas and control characters separate them;
+// a field in double quotes may hold them (a doubled quote inside stands for one quote); two
+// commas in a row give an empty field, as does a comma at the end of the line.
+std::vector<std::string> SplitTableFields(std::string_view line);
+
+// The line Apply writes for a scene: "%d %s", then ",loop" when the scene loops.
+std::string FormatTableLine(int scene, const std::string& name, bool loop);
+
+inline constexpr char kGameTableName[] = "Config.txt";
+inline constexpr char kGameTableBackupName[] = "Config.org";
+
+inline constexpr char kMsgNoGameTable[] = "Config.txtがありません";

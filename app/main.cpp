@@ -1,0 +1,120 @@
+// The main window's creation, settings and closing.
+#include "app/main.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QSplitter>
+#include <QTreeWidget>
+#include <cmath>
+
+namespace {
+
+constexpr int kDesignedLeft = 308;
+constexpr int kDesignedTop = 132;
+constexpr int kDesignedWidth = 640;
+constexpr int kDesignedHeight = 480;
+
+TKorvaRect ToKorvaRect(const QRect& rect) {
+  return {rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
+}
+
+QRect ToQRect(const TKorvaRect& rect) {
+  return QRect(rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top);
+}
+
+std::string WithExtension(const std::string& path, const char* ext) {
+  const size_t slash = path.find_last_of("/\\");
+  const size_t dot = path.find_last_of('.');
+  const bool hasExt = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+  return (hasExt ? path.substr(0, dot) : path) + ext;
+}
+
+}  // namespace
+
+TFormMain::TFormMain(TFormMainSetup setup, QWidget* parent)
+    : QMainWindow(parent), setup_(std::move(setup)) {
+  setObjectName("FormMain");
+  setWindowTitle(QStringLiteral("Korva [Samurai Empire]"));
+  ApplyFont();
+  pixelsPerInch_ = logicalDpiY() > 0 ? logicalDpiY() : 96;
+  setGeometry(kDesignedLeft, kDesignedTop, kDesignedWidth, kDesignedHeight);
+  setMinimumSize(pixelsPerInch_ * 450 / 100, pixelsPerInch_ * 300 / 100);
+
+  CreateActions();
+  CreateMenus();
+  CreateLayout();
+
+  SceneNames = ReadSceneNames(SceneNamesFileName());
+  LoadSettings();
+  ApplySettings();
+}
+
+TFormMain::~TFormMain() = default;
+
+std::string TFormMain::IniFileName() const { return WithExtension(setup_.ProgramPath, ".ini"); }
+
+std::string TFormMain::SceneNamesFileName() const {
+  return WithExtension(setup_.ProgramPath, ".dat");
+}
+
+void TFormMain::LoadSettings() {
+  korva_ = DefaultSettings(ToKorvaRect(geometry()), pixelsPerInch_);
+  ::LoadSettings(korva_, IniFileName());
+}
+
+void TFormMain::ApplySettings() {
+  setGeometry(ToQRect(korva_.WindowRect));
+  for (int column = 0; column < 8; ++column) {
+    const int width = korva_.FileColumnWidths[column];
+    if (width > 0) ListViewFiles->setColumnWidth(column, width);
+  }
+  for (size_t i = 0; i < kStoredConfigColumns.size(); ++i) {
+    const int width = korva_.ConfigColumnWidths[i];
+    if (width > 0) ListViewConfig->setColumnWidth(kStoredConfigColumns[i], width);
+  }
+  ListViewConfig->setColumnWidth(1, static_cast<int>(std::lround(pixelsPerInch_ / 2.3)));
+  ListViewConfig->setColumnWidth(5, 6 * pixelsPerInch_);
+  const int lower = LowerAreaHeightAtCreation();
+  const int total = SplitterMain->height() > 0 ? SplitterMain->height() : 2 * lower;
+  SplitterMain->setSizes({total - lower, lower});
+  PanelMp3FileInfo->setFixedWidth(static_cast<int>(std::lround(2.5 * pixelsPerInch_)));
+  UpdateSortActions();
+}
+
+void TFormMain::SaveSettings() {
+  korva_.WindowRect = ToKorvaRect(isMaximized() || isMinimized() ? normalGeometry() : geometry());
+  for (int column = 0; column < 8; ++column)
+    korva_.FileColumnWidths[column] = ListViewFiles->columnWidth(column);
+  for (size_t i = 0; i < kStoredConfigColumns.size(); ++i)
+    korva_.ConfigColumnWidths[i] = ListViewConfig->columnWidth(kStoredConfigColumns[i]);
+  ::SaveSettings(korva_, IniFileName());
+}
+
+void TFormMain::FormCloseQuery() { SaveSettings(); }
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+  FormCloseQuery();
+  event->accept();
+}
+
+void TFormMain::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  KeepLowerAreaInLimit();
+}
+
+// Enter in either list plays the selected file or scene.
+bool TFormMain::eventFilter(QObject* watched, QEvent* event) {
+  if ((watched == ListViewFiles || watched == ListViewConfig) &&
+      event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      ActionPlayMp3->trigger();
+      return true;
+    }
+  }
+  return QMainWindow::eventFilter(watched, event);
+}

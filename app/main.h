@@ -1,0 +1,144 @@
+#pragma once
+
+#include <QMainWindow>
+#include <array>
+#include <string>
+#include <vector>
+
+#include "app/settings.h"
+#include "platform/prompts.h"
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QSlider;
+class QSplitter;
+class QToolBar;
+class QToolButton;
+class QTreeWidget;
+class QVBoxLayout;
+
+// What the main window needs from the program's entry: where the program file lives (its
+// folder holds the playlists, the ".ini" and the ".dat") and how to talk to the person.
+struct TFormMainSetup {
+  std::string ProgramPath;
+  IPrompts* Prompts = nullptr;
+};
+
+// The main window: configuration box and scene list above, folder tree and file list below,
+// a tool bar with the player controls and a status bar. Its parts live in files named for
+// them (main_layout.cpp, main_actions.cpp, main_config_view.cpp, main_file_list.cpp, ...);
+// this header is the one place they meet.
+class TFormMain : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  explicit TFormMain(TFormMainSetup setup, QWidget* parent = nullptr);
+  ~TFormMain() override;
+
+  // True when creation asked the program to end (no Config.txt, first run refused, ...);
+  // the entry then does not run the message loop.
+  bool TerminationRequested() const { return terminationRequested_; }
+
+  // The settings as loaded at creation; SaveSettings refreshes and writes them.
+  const TKorva& Settings() const { return korva_; }
+  int PixelsPerInch() const { return pixelsPerInch_; }
+
+  // Actions, named as the rest of the program refers to them.
+  QAction* ActionApply = nullptr;
+  QAction* ActionAutoJump = nullptr;
+  QAction* ActionJumpToFile = nullptr;
+  QAction* ActionNewConfig = nullptr;
+  QAction* ActionDeleteConfig = nullptr;
+  QAction* ActionPlayMp3 = nullptr;
+  QAction* ActionStopPlayer = nullptr;
+  QAction* ActionSearchMp3Files = nullptr;
+  QAction* ActionUpdateTree = nullptr;
+  QAction* ActionSupportWebPage = nullptr;
+  QAction* ActionExit = nullptr;
+  QAction* ActionAbout = nullptr;
+  QAction* ActionFilesSortByName = nullptr;
+  QAction* ActionFilesSortByTrackName = nullptr;
+  QAction* ActionFilesSortByArtistName = nullptr;
+  QAction* ActionFilesSortBySize = nullptr;
+  QAction* ActionFilesSortByTime = nullptr;
+  QAction* ActionFilesSortByPath = nullptr;
+  // The six sort actions of category "Files", in tag order.
+  std::vector<QAction*> FilesActions() const;
+
+  // Menus.
+  QMenu* MenuSettings = nullptr;
+  QMenu* MenuView = nullptr;
+  QMenu* MenuFileList = nullptr;
+  QMenu* MenuHelp = nullptr;
+
+  // Tool bar.
+  QToolBar* ToolBarMain = nullptr;
+  QToolButton* ToolButtonPlay = nullptr;
+  QToolButton* ToolButton3 = nullptr;  // stop
+  QSlider* TrackBarPlayer = nullptr;
+  QToolButton* ToolButtonVolume = nullptr;
+  QLabel* PanelMp3FileInfo = nullptr;
+  QLabel* PanelTime = nullptr;
+
+  // Upper area: configuration box, its two buttons and the scene list.
+  QFrame* PanelUpper = nullptr;
+  QComboBox* ComboBoxConfigs = nullptr;
+  QPushButton* ButtonNewConfig = nullptr;
+  QPushButton* ButtonDeleteConfig = nullptr;
+  QTreeWidget* ListViewConfig = nullptr;
+
+  // Lower area: the folder tree goes into PanelFolderTree, the file list beside it.
+  QSplitter* SplitterMain = nullptr;   // upper / lower, horizontal bar
+  QSplitter* SplitterLower = nullptr;  // tree / file list, vertical bar
+  QWidget* PanelFolderTree = nullptr;
+  QVBoxLayout* PanelFolderTreeLayout = nullptr;
+  QTreeWidget* ListViewFiles = nullptr;
+
+  // Status bar panel with the tag summary of the selected file.
+  QLabel* StatusPanel = nullptr;
+
+  // Scene labels by row position (rows 0 to 70).
+  std::vector<std::string> SceneNames;
+
+  // Shows the entry selected in the configuration box (configuration view).
+  void ShowSelectedConfig();
+  // Enables the "Files" actions exactly when the file list has more than one row (file list).
+  void UpdateSortActions();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  // main_actions.cpp
+  void CreateActions();
+  void CreateMenus();
+  void MenuViewAboutToShow();
+  void ActionSupportWebPageExecute();
+  // main_layout.cpp
+  void CreateToolBar();
+  void CreateUpperArea();
+  void CreateLowerArea();
+  void CreateStatusBar();
+  void CreateLayout();
+  void ApplyFont();
+  int LowerAreaHeightAtCreation() const;
+  void KeepLowerAreaInLimit();
+  // main.cpp
+  void LoadSettings();
+  void ApplySettings();
+  void SaveSettings();
+  void FormCloseQuery();
+  std::string IniFileName() const;
+  std::string SceneNamesFileName() const;
+
+  TFormMainSetup setup_;
+  TKorva korva_;
+  int pixelsPerInch_ = 96;
+  bool terminationRequested_ = false;
+};

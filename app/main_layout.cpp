@@ -1,0 +1,244 @@
+// The main window's widgets and their arrangement: tool bar, the two areas split by a bar, the
+// lists with their columns, the status bar, and the rules that keep the areas in bounds.
+#include <QComboBox>
+#include <QFont>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "app/main.h"
+#include "app/window_font.h"
+
+namespace {
+
+constexpr int kUpperLowerSplitterHeight = 3;
+constexpr int kUpperLowerMinimum = 100;
+constexpr int kTreeFilesSplitterWidth = 2;
+constexpr int kTreeFilesMinimum = 64;
+constexpr int kDesignedTreeWidth = 161;
+
+struct TColumn {
+  const char* Caption;
+  int Width;  // 0: as wide as the caption
+};
+
+// Scene list columns: 場面, ループ, ファイル, 曲名, アーティスト, フルパス.
+constexpr std::array<TColumn, 6> kConfigColumns = {{{"場面", 40},
+                                                    {"ループ", 0},
+                                                    {"ファイル", 40},
+                                                    {"曲名", 40},
+                                                    {"アーティスト", 40},
+                                                    {"フルパス", 0}}};
+
+// File list columns: ファイル名 ... フォルダ.
+constexpr std::array<TColumn, 9> kFileColumns = {{{"ファイル名", 160},
+                                                  {"曲名", 40},
+                                                  {"アーティスト", 40},
+                                                  {"サイズ", 96},
+                                                  {"kBit", 40},
+                                                  {"Hz", 40},
+                                                  {"チャンネル", 40},
+                                                  {"日付", 96},
+                                                  {"フォルダ", 40}}};
+
+// A report-style list: one line per row, no tree decoration, read-only.
+template <size_t N>
+QTreeWidget* CreateReportList(QWidget* parent, const std::array<TColumn, N>& columns) {
+  auto* list = new QTreeWidget(parent);
+  list->setRootIsDecorated(false);
+  list->setItemsExpandable(false);
+  list->setUniformRowHeights(true);
+  list->setAllColumnsShowFocus(true);
+  list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list->setColumnCount(static_cast<int>(N));
+  QStringList captions;
+  for (const TColumn& column : columns) captions << QString::fromUtf8(column.Caption);
+  list->setHeaderLabels(captions);
+  list->header()->setStretchLastSection(false);
+  list->header()->setSectionResizeMode(QHeaderView::Interactive);
+  for (size_t i = 0; i < N; ++i) {
+    const int width = columns[i].Width > 0 ? columns[i].Width
+                                           : list->header()->sectionSizeHint(static_cast<int>(i));
+    list->setColumnWidth(static_cast<int>(i), width);
+  }
+  return list;
+}
+
+// A black panel with lime text, sunken, as the player's read-outs are drawn.
+QLabel* CreateReadout(QWidget* parent, int width, const QFont& font) {
+  auto* panel = new QLabel(parent);
+  panel->setFrameShape(QFrame::Panel);
+  panel->setFrameShadow(QFrame::Sunken);
+  panel->setStyleSheet(
+      QStringLiteral("QLabel { background: black; color: lime; border: 2px inset gray; }"));
+  panel->setFont(font);
+  panel->setFixedSize(width, 22);
+  return panel;
+}
+
+}  // namespace
+
+void TFormMain::CreateToolBar() {
+  ToolBarMain = addToolBar(QString());
+  ToolBarMain->setObjectName("ToolBarMain");
+  ToolBarMain->setMovable(false);
+  ToolBarMain->setFloatable(false);
+  ToolBarMain->setContextMenuPolicy(Qt::PreventContextMenu);
+  ToolBarMain->setIconSize(QSize(16, 16));
+  ToolBarMain->addAction(ActionApply);
+  ToolBarMain->addAction(ActionAutoJump);
+  ToolBarMain->addAction(ActionPlayMp3);
+  ToolButtonPlay = qobject_cast<QToolButton*>(ToolBarMain->widgetForAction(ActionPlayMp3));
+  ToolBarMain->addAction(ActionStopPlayer);
+  ToolButton3 = qobject_cast<QToolButton*>(ToolBarMain->widgetForAction(ActionStopPlayer));
+
+  TrackBarPlayer = new QSlider(Qt::Horizontal, ToolBarMain);
+  TrackBarPlayer->setObjectName("TrackBarPlayer");
+  TrackBarPlayer->setFixedWidth(150);
+  TrackBarPlayer->setRange(0, 0);
+  ToolBarMain->addWidget(TrackBarPlayer);
+
+  ToolButtonVolume = new QToolButton(ToolBarMain);
+  ToolButtonVolume->setObjectName("ToolButtonVolume");
+  ToolButtonVolume->setAutoRaise(true);
+  ToolButtonVolume->setIcon(style()->standardIcon(QStyle::SP_MediaVolume));
+  ToolBarMain->addWidget(ToolButtonVolume);
+
+  PanelMp3FileInfo = CreateReadout(ToolBarMain, 228, font());
+  PanelMp3FileInfo->setObjectName("PanelMp3FileInfo");
+  ToolBarMain->addWidget(PanelMp3FileInfo);
+  QFont timeFont(QStringLiteral("Arial"));
+  timeFont.setPixelSize(15);
+  PanelTime = CreateReadout(ToolBarMain, 48, timeFont);
+  PanelTime->setObjectName("PanelTime");
+  PanelTime->setAlignment(Qt::AlignCenter);
+  ToolBarMain->addWidget(PanelTime);
+}
+
+void TFormMain::CreateUpperArea() {
+  PanelUpper = new QFrame(this);
+  PanelUpper->setObjectName("PanelUpper");
+  PanelUpper->setFrameShape(QFrame::Panel);
+  PanelUpper->setFrameShadow(QFrame::Sunken);
+  // The desktop's colour behind the scene list, as the area is designed.
+  PanelUpper->setAutoFillBackground(true);
+  QPalette palette = PanelUpper->palette();
+  palette.setColor(QPalette::Window, palette.color(QPalette::Dark));
+  PanelUpper->setPalette(palette);
+  PanelUpper->setMinimumHeight(kUpperLowerMinimum);
+
+  ComboBoxConfigs = new QComboBox(PanelUpper);
+  ComboBoxConfigs->setObjectName("ComboBoxConfigs");
+  ComboBoxConfigs->setEditable(false);
+  ComboBoxConfigs->setFixedWidth(177);
+  ButtonNewConfig = new QPushButton(ActionNewConfig->text(), PanelUpper);
+  ButtonNewConfig->setObjectName("ButtonNewConfig");
+  connect(ButtonNewConfig, &QPushButton::clicked, ActionNewConfig, &QAction::trigger);
+  ButtonDeleteConfig = new QPushButton(ActionDeleteConfig->text(), PanelUpper);
+  ButtonDeleteConfig->setObjectName("ButtonDeleteConfig");
+  // The button follows its action's enabled state, as a bound button does.
+  ButtonDeleteConfig->setEnabled(ActionDeleteConfig->isEnabled());
+  connect(ActionDeleteConfig, &QAction::changed, ButtonDeleteConfig,
+          [this] { ButtonDeleteConfig->setEnabled(ActionDeleteConfig->isEnabled()); });
+  connect(ButtonDeleteConfig, &QPushButton::clicked, ActionDeleteConfig, &QAction::trigger);
+
+  auto* row = new QHBoxLayout;
+  row->setContentsMargins(0, 0, 0, 0);
+  row->addWidget(ComboBoxConfigs);
+  row->addWidget(ButtonNewConfig);
+  row->addWidget(ButtonDeleteConfig);
+  row->addStretch(1);
+
+  ListViewConfig = CreateReportList(PanelUpper, kConfigColumns);
+  ListViewConfig->setObjectName("ListViewConfig");
+  ListViewConfig->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  ListViewConfig->header()->setSectionsClickable(false);
+  ListViewConfig->setContextMenuPolicy(Qt::CustomContextMenu);
+  ListViewConfig->installEventFilter(this);
+
+  auto* column = new QVBoxLayout(PanelUpper);
+  column->setContentsMargins(5, 5, 5, 5);
+  column->addLayout(row);
+  column->addWidget(ListViewConfig, 1);
+}
+
+void TFormMain::CreateLowerArea() {
+  SplitterLower = new QSplitter(Qt::Horizontal, this);
+  SplitterLower->setObjectName("SplitterLower");
+  SplitterLower->setHandleWidth(kTreeFilesSplitterWidth);
+  SplitterLower->setChildrenCollapsible(false);
+
+  PanelFolderTree = new QWidget(SplitterLower);
+  PanelFolderTree->setObjectName("PanelFolderTree");
+  PanelFolderTree->setMinimumWidth(kTreeFilesMinimum);
+  PanelFolderTreeLayout = new QVBoxLayout(PanelFolderTree);
+  PanelFolderTreeLayout->setContentsMargins(0, 0, 0, 0);
+
+  ListViewFiles = CreateReportList(SplitterLower, kFileColumns);
+  ListViewFiles->setObjectName("ListViewFiles");
+  ListViewFiles->setMinimumWidth(kTreeFilesMinimum);
+  ListViewFiles->setSelectionMode(QAbstractItemView::SingleSelection);
+  ListViewFiles->header()->setSectionsClickable(true);
+  ListViewFiles->headerItem()->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+  ListViewFiles->setContextMenuPolicy(Qt::CustomContextMenu);
+  ListViewFiles->installEventFilter(this);
+
+  SplitterLower->addWidget(PanelFolderTree);
+  SplitterLower->addWidget(ListViewFiles);
+  SplitterLower->setStretchFactor(1, 1);
+  SplitterLower->setSizes({kDesignedTreeWidth, width() - kDesignedTreeWidth});
+}
+
+void TFormMain::CreateStatusBar() {
+  StatusPanel = new QLabel(statusBar());
+  StatusPanel->setObjectName("StatusPanel");
+  StatusPanel->setMinimumWidth(50);
+  statusBar()->addWidget(StatusPanel, 1);
+  statusBar()->setSizeGripEnabled(true);
+}
+
+void TFormMain::CreateLayout() {
+  CreateToolBar();
+  CreateUpperArea();
+  CreateLowerArea();
+  CreateStatusBar();
+  SplitterMain = new QSplitter(Qt::Vertical, this);
+  SplitterMain->setObjectName("SplitterMain");
+  SplitterMain->setHandleWidth(kUpperLowerSplitterHeight);
+  SplitterMain->setChildrenCollapsible(false);
+  SplitterMain->addWidget(PanelUpper);
+  SplitterMain->addWidget(SplitterLower);
+  SplitterMain->setStretchFactor(0, 1);
+  setCentralWidget(SplitterMain);
+}
+
+void TFormMain::ApplyFont() { setFont(WindowFont()); }
+
+// Half of what is left between the bars, as the areas are first divided.
+int TFormMain::LowerAreaHeightAtCreation() const {
+  const int clientHeight = height() - menuBar()->sizeHint().height();
+  return (clientHeight - statusBar()->sizeHint().height() - 2 * ToolBarMain->sizeHint().height() -
+          kUpperLowerSplitterHeight) /
+         2;
+}
+
+// The upper area keeps at least its minimum height when the window shrinks; the lower area
+// gives way.
+void TFormMain::KeepLowerAreaInLimit() {
+  const QList<int> sizes = SplitterMain->sizes();
+  if (sizes.size() != 2) return;
+  const int available = sizes[0] + sizes[1];
+  const int limit = available - kUpperLowerMinimum;
+  if (sizes[1] > limit && limit > 0) SplitterMain->setSizes({available - limit, limit});
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Window bounds as stored in the ini file: right and bottom are exclusive.
+struct TKorvaRect {
+  int32_t Left = 0;
+  int32_t Top = 0;
+  int32_t Right = 0;
+  int32_t Bottom = 0;
+  bool operator==(const TKorvaRect&) const = default;
+};
+
+// The program's settings. Only the window bounds, the column widths and the volume are stored;
+// the music folder is found anew at every start.
+struct TKorva {
+  std::string MusicFolder;
+  TKorvaRect WindowRect;
+  std::array<int32_t, 8> FileColumnWidths{};    // file list columns 0 to 7
+  std::array<int32_t, 4> ConfigColumnWidths{};  // scene list columns 0, 2, 3 and 4
+  uint8_t Volume = 0;
+};
+
+// The scene list columns whose widths are stored, in the order of ConfigColumnWidths.
+inline constexpr std::array<int, 4> kStoredConfigColumns = {0, 2, 3, 4};
+// Labels are read for this many rows of the scene list.
+inline constexpr int kSceneNameCount = 71;
+
+// The values in force before the ini file is read: the window's bounds at creation and column
+// widths scaled to the screen's pixels per inch.
+TKorva DefaultSettings(const TKorvaRect& bounds, int pixelsPerInch);
+
+// Reads the seventeen keys of section "DEFAULT"; a missing key, or a missing or unreadable file,
+// keeps the value already in settings.
+void LoadSettings(TKorva& settings, const std::string& iniFileName);
+
+// Writes the seventeen keys in their fixed order. Returns false when the file cannot be written.
+bool SaveSettings(const TKorva& settings, const std::string& iniFileName);
+
+// Reads the labels of rows 0 to 70 from the ".dat" file; a missing key gives an empty label.
+std::vector<std::string> ReadSceneNames(const std::string& datFileName);

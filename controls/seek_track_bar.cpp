@@ -1,0 +1,63 @@
+#include "controls/seek_track_bar.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QWheelEvent>
+
+namespace {
+
+// The action of a key on a reversed horizontal bar; SliderNoAction for keys left to the slider.
+QAbstractSlider::SliderAction ReversedKeyAction(int key) {
+  switch (key) {
+    case Qt::Key_Up:
+      return QAbstractSlider::SliderSingleStepAdd;
+    case Qt::Key_Down:
+      return QAbstractSlider::SliderSingleStepSub;
+    case Qt::Key_PageUp:
+      return QAbstractSlider::SliderPageStepAdd;
+    case Qt::Key_PageDown:
+      return QAbstractSlider::SliderPageStepSub;
+    case Qt::Key_Home:
+      return QAbstractSlider::SliderToMaximum;
+    case Qt::Key_End:
+      return QAbstractSlider::SliderToMinimum;
+    default:
+      return QAbstractSlider::SliderNoAction;
+  }
+}
+
+}  // namespace
+
+TSeekTrackBar::TSeekTrackBar(Qt::Orientation orientation, QWidget* parent)
+    : QSlider(orientation, parent) {}
+
+void TSeekTrackBar::keyPressEvent(QKeyEvent* event) {
+  const SliderAction action = Reversed() ? ReversedKeyAction(event->key()) : SliderNoAction;
+  if (action == SliderNoAction) {
+    QSlider::keyPressEvent(event);
+    return;
+  }
+  triggerAction(action);
+  event->accept();
+}
+
+void TSeekTrackBar::wheelEvent(QWheelEvent* event) {
+  if (!Reversed()) {
+    QSlider::wheelEvent(event);
+    return;
+  }
+  QWheelEvent reversed(event->position(), event->globalPosition(), -event->pixelDelta(),
+                       -event->angleDelta(), event->buttons(), event->modifiers(), event->phase(),
+                       event->inverted(), event->source());
+  QSlider::wheelEvent(&reversed);
+  event->setAccepted(reversed.isAccepted());
+}
+
+void TSeekTrackBar::focusOutEvent(QFocusEvent* event) {
+  if (isSliderDown()) {
+    QWidget* taker = QApplication::focusWidget();
+    if (OnCancelMode) OnCancelMode(taker != nullptr ? static_cast<QObject*>(taker) : this);
+    setSliderDown(false);
+  }
+  QSlider::focusOutEvent(event);
+}

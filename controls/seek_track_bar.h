@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QSlider>
+#include <functional>
+
+// The slider of the play position and the volume. On a horizontal bar the "upward" keys and the
+// wheel move the thumb to the right, towards larger positions, as a seek bar should.
+class TSeekTrackBar : public QSlider {
+  Q_OBJECT
+
+ public:
+  explicit TSeekTrackBar(Qt::Orientation orientation = Qt::Horizontal, QWidget* parent = nullptr);
+
+  // Called with the widget that took the mouse or the focus away while the thumb was held.
+  std::function<void(QObject* sender)> OnCancelMode;
+
+  // Qt's slider draws no selection band; the flag is kept for the forms that set it.
+  bool SelEnabled() const { return sel_enabled_; }
+  void SetSelEnabled(bool enabled) { sel_enabled_ = enabled; }
+  bool HReverse() const { return h_reverse_; }
+  void SetHReverse(bool reverse) { h_reverse_ = reverse; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+
+ private:
+  bool Reversed() const { return h_reverse_ && orientation() == Qt::Horizontal; }
+
+  bool sel_enabled_ = false;
+  bool h_reverse_ = true;
+};

@@ -1,0 +1,45 @@
+// The bit reader of Layers I and II: most significant bit first over one frame.
+#pragma once
+
+#include <cstdint>
+
+// Reads and skips bits of one frame. Corrupt allocations may ask for far more bits than the
+// frame holds, so the reader never looks past `end`: bits beyond it read as zeros.
+class TMPLayer12BitReader {
+ public:
+  TMPLayer12BitReader(const uint8_t* begin, const uint8_t* end) : next_(begin), end_(end) {}
+
+  // Returns the next `n` bits (1..32) as an unsigned number.
+  uint32_t Read(int n) {
+    if (valid_ < n) Refill();
+    valid_ -= n;
+    return static_cast<uint32_t>((buffer_ >> valid_) & ((uint64_t{1} << n) - 1));
+  }
+
+  // Drops the next `n` bits (n >= 0), however many.
+  void Skip(int64_t n) {
+    if (n <= valid_) {
+      valid_ -= static_cast<int>(n);
+      return;
+    }
+    n -= valid_;
+    valid_ = 0;
+    const int64_t whole_bytes = n / 8;
+    next_ = whole_bytes < end_ - next_ ? next_ + whole_bytes : end_;
+    if (n % 8 != 0) Read(static_cast<int>(n % 8));
+  }
+
+ private:
+  // Tops the buffer up to at least 57 valid bits.
+  void Refill() {
+    while (valid_ <= 56) {
+      buffer_ = (buffer_ << 8) | (next_ < end_ ? *next_++ : 0u);
+      valid_ += 8;
+    }
+  }
+
+  const uint8_t* next_;
+  const uint8_t* end_;
+  uint64_t buffer_ = 0;
+  int valid_ = 0;
+};

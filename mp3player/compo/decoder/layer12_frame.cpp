@@ -1,0 +1,249 @@
+#include "mp3player/compo/decoder/layer12_frame.h"
+
+#include <algorithm>
+
+#include "mp3player/compo/decoder/layer12_bit_reader.h"
+
+namespace {
+
+constexpr int kMaxSubbands = 32;
+constexpr int kNoClass = -1;
+
+// Allocation of one frame. In Layer II `quant` is the quantisation class (kNoClass for none);
+// in Layer I it is the allocation value (0 for none). Subbands from the joint-stereo bound on
+// carry one set of samples for both channels, scaled by each channel's own factors.
+struct TFrameAllocation {
+  int bound = 0;
+  int8_t quant[kMaxSubbands][2] = {};
+  float factor[kMaxSubbands][2][3] = {};
+  int64_t skipped_bits = 0;  // Bits of one granule (or slot) in the subbands not decoded.
+};
+
+int JointBound(int mode, int mode_extension, int subbands) {
+  return mode == 1 ? std::min(4 * (mode_extension + 1), subbands) : subbands;
+}
+
+int Decoded(const TMPLayer12Stream& stream) { return std::min(stream.subbands, stream.band_limit); }
+
+// Channels that carry their own allocation and samples in subband `sb`.
+int OwnChannels(const TMPLayer12Stream& stream, const TFrameAllocation& a, int sb) {
+  return sb < a.bound ? stream.channels : 1;
+}
+
+// Reads the rest of the header after the sync for the joint-stereo bound.
+void ReadHeader(TMPLayer12BitReader& bits, const TMPLayer12Stream& stream, TFrameAllocation& a) {
+  bits.Skip(3);  // id and layer
+  const bool crc = bits.Read(1) == 0;
+  bits.Skip(6);  // bit rate and sampling frequency
+  bits.Skip(2);  // padding and private bits
+  const int mode = static_cast<int>(bits.Read(2));
+  const int mode_extension = static_cast<int>(bits.Read(2));
+  bits.Skip(4 + (crc ? 16 : 0));  // copyright, original, emphasis; the CRC is not checked
+  a.bound = stream.channels == 2 ? JointBound(mode, mode_extension, stream.subbands) : 0;
+}
+
+// Fills the subbands of every slot that the frame does not decode with zeros.
+void ClearUndecoded(const TMPLayer12Stream& stream, int slots, float* samples) {
+  const int first = Decoded(stream) * stream.channels, end = kMaxSubbands * stream.channels;
+  for (int s = 0; s < slots; ++s)
+    std::fill(samples + s * kMPLayer12SlotValues + first, samples + s * kMPLayer12SlotValues + end,
+              0.0f);
+}
+
+// ---- Layer II ----
+
+int TripleBits(int quant) {
+  if (quant == kNoClass) return 0;
+  const TMPQuantClass& q = kMPQuantClasses[quant];
+  return q.grouped ? q.bits : 3 * q.bits;
+}
+
+void ReadLayer2Allocation(TMPLayer12BitReader& bits, const TMPLayer12Stream& stream,
+                          TFrameAllocation& a) {
+  std::fill(&a.quant[0][0], &a.quant[0][0] + 2 * kMaxSubbands, kNoClass);
+  int sb = 0;
+  for (int g = 0; g < stream.alloc->groups; ++g) {
+    const TMPLayer2AllocGroup& group = stream.alloc->group[g];
+    for (int i = 0; i < group.count; ++i, ++sb) {
+      const int own = OwnChannels(stream, a, sb);
+      for (int ch = 0; ch < own; ++ch) a.quant[sb][ch] = group.classes[bits.Read(group.bits)];
+      if (own < stream.channels) a.quant[sb][1] = a.quant[sb][0];
+      if (sb >= Decoded(stream))
+        for (int ch = 0; ch < own; ++ch) a.skipped_bits += TripleBits(a.quant[sb][ch]);
+    }
+  }
+}
+
+// Scale factor selection, then the scale factors themselves, combined with the class steps.
+void ReadLayer2ScaleFactors(TMPLayer12BitReader& bits, const TMPLayer12Stream& stream,
+                            TFrameAllocation& a) {
+  int selection[kMaxSubbands][2] = {};
+  for (int sb = 0; sb < stream.subbands; ++sb)
+    for (int ch = 0; ch < stream.channels; ++ch)
+      if (a.quant[sb][ch] != kNoClass) selection[sb][ch] = static_cast<int>(bits.Read(2));
+  const TMPLayer12Tables& t = MPLayer12Tables();
+  for (int sb = 0; sb < stream.subbands; ++sb) {
+    for (int ch = 0; ch < stream.channels; ++ch) {
+      const int quant = a.quant[sb][ch];
+      if (quant == kNoClass) continue;
+      int index[3];
+      index[0] = static_cast<int>(bits.Read(6));
+      switch (selection[sb][ch]) {
+        case 0:  // one per part
+          index[1] = static_cast<int>(bits.Read(6));
+          index[2] = static_cast<int>(bits.Read(6));
+          break;
+        case 1:  // the first serves parts 1 and 2
+          index[1] = index[0];
+          index[2] = static_cast<int>(bits.Read(6));
+          break;
+        case 2:  // one for all three parts
+          index[1] = index[2] = index[0];
+          break;
+        default:  // the second serves parts 2 and 3
+          index[1] = index[2] = static_cast<int>(bits.Read(6));
+          break;
+      }
+      for (int p = 0; p < 3; ++p)
+        a.factor[sb][ch][p] = t.layer2_step[quant] * t.scale_factor[index[p]];
+    }
+  }
+}
+
+// Reads the three centred sample values of one granule of a subband in class `quant`.
+void ReadTriple(TMPLayer12BitReader& bits, int quant, float (&value)[3]) {
+  if (quant == kNoClass) {
+    value[0] = value[1] = value[2] = 0.0f;
+    return;
+  }
+  const TMPQuantClass& q = kMPQuantClasses[quant];
+  if (q.grouped) {
+    const TMPLayer12Tables& t = MPLayer12Tables();
+    const uint32_t code = bits.Read(q.bits);
+    const float* group = q.levels == 3   ? t.group3[code]
+                         : q.levels == 5 ? t.group5[code]
+                                         : t.group9[code];
+    std::copy(group, group + 3, value);
+    return;
+  }
+  const int centre = (q.levels - 1) / 2;
+  for (float& v : value) v = static_cast<float>(static_cast<int>(bits.Read(q.bits)) - centre);
+}
+
+void ReadLayer2Samples(TMPLayer12BitReader& bits, const TMPLayer12Stream& stream,
+                       const TFrameAllocation& a, float* samples) {
+  const int decoded = Decoded(stream);
+  for (int part = 0; part < 3; ++part) {
+    for (int granule = 0; granule < 4; ++granule) {
+      float* slot = samples + (part * 12 + granule * 3) * kMPLayer12SlotValues;
+      for (int sb = 0; sb < decoded; ++sb) {
+        const int own = OwnChannels(stream, a, sb);
+        float value[3];
+        for (int ch = 0; ch < stream.channels; ++ch) {
+          if (ch < own) ReadTriple(bits, a.quant[sb][ch], value);
+          const float factor = a.factor[sb][ch][part];
+          for (int i = 0; i < 3; ++i)
+            slot[i * kMPLayer12SlotValues + sb * stream.channels + ch] = value[i] * factor;
+        }
+      }
+      bits.Skip(a.skipped_bits);
+    }
+  }
+}
+
+// ---- Layer I ----
+
+void ReadLayer1Allocation(TMPLayer12BitReader& bits, const TMPLayer12Stream& stream,
+                          TFrameAllocation& a) {
+  for (int sb = 0; sb < kMaxSubbands; ++sb) {
+    const int own = OwnChannels(stream, a, sb);
+    for (int ch = 0; ch < own; ++ch) a.quant[sb][ch] = static_cast<int8_t>(bits.Read(4));
+    if (own < stream.channels) a.quant[sb][1] = a.quant[sb][0];
+    if (sb >= Decoded(stream))
+      for (int ch = 0; ch < own; ++ch)
+        a.skipped_bits += a.quant[sb][ch] != 0 ? a.quant[sb][ch] + 1 : 0;
+  }
+}
+
+void ReadLayer1ScaleFactors(TMPLayer12BitReader& bits, const TMPLayer12Stream& stream,
+                            TFrameAllocation& a) {
+  const TMPLayer12Tables& t = MPLayer12Tables();
+  for (int sb = 0; sb < kMaxSubbands; ++sb)
+    for (int ch = 0; ch < stream.channels; ++ch)
+      if (const int alloc = a.quant[sb][ch]; alloc != 0)
+        a.factor[sb][ch][0] = t.layer1_step[alloc] * t.scale_factor[bits.Read(6)];
+}
+
+void ReadLayer1Samples(TMPLayer12BitReader& bits, const TMPLayer12Stream& stream,
+                       const TFrameAllocation& a, float* samples) {
+  const int decoded = Decoded(stream);
+  for (int s = 0; s < kMPLayer1Slots; ++s) {
+    float* slot = samples + s * kMPLayer12SlotValues;
+    for (int sb = 0; sb < decoded; ++sb) {
+      const int own = OwnChannels(stream, a, sb);
+      float value = 0.0f;
+      for (int ch = 0; ch < stream.channels; ++ch) {
+        const int alloc = a.quant[sb][ch];
+        if (ch < own)
+          value =
+              alloc == 0
+                  ? 0.0f
+                  : static_cast<float>(static_cast<int>(bits.Read(alloc + 1)) - ((1 << alloc) - 1));
+        slot[sb * stream.channels + ch] = value * a.factor[sb][ch][0];
+      }
+    }
+    bits.Skip(a.skipped_bits);
+  }
+}
+
+// The bytes of the frame that may be read: its length and padding, and no more than its own
+// header promises when that is shorter (the caller only guarantees the frame it measured).
+int32_t ReadableBytes(const uint8_t* frame, int32_t in_bytes) {
+  TMPAudioHeader own;
+  const int32_t own_length = MPParseHeader(frame, 0, own);
+  return own_length > 0 ? std::min(in_bytes, own_length + MPPaddingBytes(own)) : in_bytes;
+}
+
+}  // namespace
+
+bool MPLayer12Setup(TMPLayer12Stream& stream, const TMPAudioHeader& header, int frame_bytes,
+                    int band_limit) {
+  if (header.sampling_frequency < 0 || header.sampling_frequency > 2) return false;
+  TMPLayer12Stream s;
+  s.layer = header.layer_code == 3 ? 1 : 2;
+  s.channels = header.mode == 3 ? 1 : 2;
+  if (s.layer == 2) {
+    const int table = MPLayer2AllocTableFor(header.id, header.mode, header.sampling_frequency,
+                                            header.bitrate_index);
+    if (table < 0) return false;
+    s.alloc = kMPLayer2AllocTables[table];
+    s.subbands = s.alloc->subbands;
+  } else {
+    s.subbands = kMaxSubbands;
+  }
+  s.band_limit = std::clamp(band_limit, 0, s.subbands);
+  s.frame_bytes = frame_bytes;
+  stream = s;
+  return true;
+}
+
+int32_t MPLayer12ReadFrame(const TMPLayer12Stream& stream, const uint8_t* frame, float* samples) {
+  if (frame[0] != 0xFF || (frame[1] & 0xF0) != 0xF0) return 0;
+  const int padding_unit = stream.layer == 1 ? 4 : 1;
+  const int32_t in_bytes = stream.frame_bytes + ((frame[2] >> 1) & 1) * padding_unit;
+  TMPLayer12BitReader bits(frame, frame + ReadableBytes(frame, in_bytes));
+  bits.Skip(12);  // sync
+  TFrameAllocation a;
+  ReadHeader(bits, stream, a);
+  if (stream.layer == 1) {
+    ReadLayer1Allocation(bits, stream, a);
+    ReadLayer1ScaleFactors(bits, stream, a);
+    ReadLayer1Samples(bits, stream, a, samples);
+  } else {
+    ReadLayer2Allocation(bits, stream, a);
+    ReadLayer2ScaleFactors(bits, stream, a);
+    ReadLayer2Samples(bits, stream, a, samples);
+  }
+  ClearUndecoded(stream, stream.layer == 1 ? kMPLayer1Slots : kMPLayer2Slots, samples);
+  return in_bytes;
+}

@@ -1,0 +1,78 @@
+#include "platform/codepage.h"
+
+#include <errno.h>
+#include <iconv.h>
+
+#include <stdexcept>
+
+#include "platform/utf8.h"
+
+namespace {
+
+// One iconv conversion descriptor for the length of a conversion. iconv_t keeps shift state, so
+// each conversion opens its own; that also keeps the functions safe to call from any thread.
+class TIconv {
+ public:
+  TIconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+    if (cd_ == reinterpret_cast<iconv_t>(-1)) {
+      throw std::runtime_error(std::string("code page conversion not available: ") + from + " to " +
+                               to);
+    }
+  }
+  ~TIconv() { iconv_close(cd_); }
+  TIconv(const TIconv&) = delete;
+  TIconv& operator=(const TIconv&) = delete;
+
+  // Converts as much as possible into out. Returns 0 at the end of the input, otherwise the
+  // errno that stopped it (EILSEQ or EINVAL) with in and left at the offending bytes.
+  int Convert(char*& in, std::size_t& left, std::string& out) {
+    char buffer[1024];
+    while (left > 0) {
+      char* dst = buffer;
+      std::size_t room = sizeof buffer;
+      const std::size_t rc = iconv(cd_, &in, &left, &dst, &room);
+      out.append(buffer, dst - buffer);
+      if (rc == static_cast<std::size_t>(-1) && errno != E2BIG) return errno;
+    }
+    return 0;
+  }
+
+ private:
+  iconv_t cd_;
+};
+
+constexpr char kCodePage[] = "CP932";
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+
+}  // namespace
+
+std::string CodePageToUtf8(std::string_view cp932) {
+  TIconv conv("UTF-8", kCodePage);
+  std::string input(cp932);
+  char* in = input.data();
+  std::size_t left = input.size();
+  std::string out;
+  out.reserve(input.size() * 3 / 2);
+  while (conv.Convert(in, left, out) != 0) {
+    // An undecodable byte (or a lead byte cut off at the end) stands for one unknown character;
+    // skipping just that byte lets the next valid character through.
+    out += kReplacement;
+    ++in;
+    --left;
+  }
+  return out;
+}
+
+std::optional<std::string> Utf8ToCodePage(std::string_view utf8) {
+  if (!IsValidUtf8(utf8)) return std::nullopt;
+  TIconv conv(kCodePage, "UTF-8");
+  std::string input(utf8);
+  char* in = input.data();
+  std::size_t left = input.size();
+  std::string out;
+  if (conv.Convert(in, left, out) != 0) return std::nullopt;
+  // Some characters convert one way only (U+301C becomes the byte pair that reads back as
+  // U+FF5E); such a character has no faithful code-page form.
+  if (CodePageToUtf8(out) != utf8) return std::nullopt;
+  return out;
+}

@@ -1,0 +1,3 @@
+#include "platform/os_version.h"
+
+TOsVersion CurrentOsVersion() { return {}; }

@@ -1,0 +1,4 @@
+#include "platform/files.h"
+#include "platform/program_path.h"
+
+std::string ProgramFolder() { return ExtractFilePath(ProgramFilePath()); }

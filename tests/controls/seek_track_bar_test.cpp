@@ -1,0 +1,109 @@
+#include "controls/seek_track_bar.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+namespace {
+
+void Configure(QSlider& bar) {
+  bar.setRange(0, 100);
+  bar.setSingleStep(5);
+  bar.setPageStep(20);
+  bar.setValue(10);
+}
+
+int AfterKey(QSlider& bar, Qt::Key key) {
+  Configure(bar);
+  QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+  QApplication::sendEvent(&bar, &press);
+  return bar.value();
+}
+
+int AfterWheelNotch(QSlider& bar) {
+  Configure(bar);
+  bar.setValue(50);
+  QWheelEvent notch(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(&bar, &notch);
+  return bar.value();
+}
+
+TEST(SeekTrackBarTest, HorizontalKeysMoveUpwardsToTheRight) {
+  TSeekTrackBar bar;
+  EXPECT_TRUE(bar.HReverse());
+  EXPECT_FALSE(bar.SelEnabled());
+  EXPECT_EQ(AfterKey(bar, Qt::Key_Up), 15);
+  EXPECT_EQ(AfterKey(bar, Qt::Key_Down), 5);
+  EXPECT_EQ(AfterKey(bar, Qt::Key_PageUp), 30);
+  EXPECT_EQ(AfterKey(bar, Qt::Key_PageDown), 0);
+  EXPECT_EQ(AfterKey(bar, Qt::Key_Home), 100);
+  EXPECT_EQ(AfterKey(bar, Qt::Key_End), 0);
+  EXPECT_EQ(AfterKey(bar, Qt::Key_Right), 15);
+  EXPECT_EQ(AfterKey(bar, Qt::Key_Left), 5);
+}
+
+TEST(SeekTrackBarTest, WheelTurnsOppositeToThePlainSliderOnlyWhenHorizontalAndReversed) {
+  QSlider plain(Qt::Horizontal);
+  const int plain_move = AfterWheelNotch(plain) - 50;
+  ASSERT_NE(plain_move, 0);
+
+  TSeekTrackBar reversed;
+  EXPECT_EQ(AfterWheelNotch(reversed) - 50, -plain_move);
+
+  TSeekTrackBar unreversed;
+  unreversed.SetHReverse(false);
+  EXPECT_EQ(AfterWheelNotch(unreversed) - 50, plain_move);
+
+  QSlider plain_vertical(Qt::Vertical);
+  TSeekTrackBar vertical(Qt::Vertical);
+  EXPECT_EQ(AfterWheelNotch(vertical), AfterWheelNotch(plain_vertical));
+}
+
+TEST(SeekTrackBarTest, KeysFollowThePlainSliderWhenVerticalOrNotReversed) {
+  for (Qt::Key key :
+       {Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End}) {
+    QSlider plain_vertical(Qt::Vertical);
+    TSeekTrackBar vertical(Qt::Vertical);
+    EXPECT_EQ(AfterKey(vertical, key), AfterKey(plain_vertical, key)) << key;
+
+    QSlider plain(Qt::Horizontal);
+    TSeekTrackBar unreversed;
+    unreversed.SetHReverse(false);
+    EXPECT_EQ(AfterKey(unreversed, key), AfterKey(plain, key)) << key;
+  }
+}
+
+TEST(SeekTrackBarTest, FocusTakenWhileDraggingReportsTheTaker) {
+  QWidget window;
+  auto* layout = new QVBoxLayout(&window);
+  auto* bar = new TSeekTrackBar;
+  auto* other = new QLineEdit;
+  layout->addWidget(bar);
+  layout->addWidget(other);
+  window.show();
+  QApplication::setActiveWindow(&window);
+  QObject* sender = nullptr;
+  int calls = 0;
+  bar->OnCancelMode = [&](QObject* s) {
+    sender = s;
+    ++calls;
+  };
+
+  bar->setFocus();
+  other->setFocus();
+  EXPECT_EQ(calls, 0) << "no drag was going on";
+
+  bar->setFocus();
+  bar->setSliderDown(true);
+  other->setFocus();
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(sender, other);
+  EXPECT_FALSE(bar->isSliderDown());
+}
+
+}  // namespace

@@ -1,0 +1,101 @@
+#include "platform/files.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "platform/program_path.h"
+#include "tests/platform/temp_dir.h"
+
+namespace {
+
+TEST(FilesTest, ExistenceTellsFilesFromFolders) {
+  TTempDir dir;
+  WriteBytes(dir / "a.mp3", "x");
+  EXPECT_TRUE(FileExists(dir / "a.mp3"));
+  EXPECT_FALSE(FileExists(dir.path()));
+  EXPECT_TRUE(DirectoryExists(dir.path()));
+  EXPECT_FALSE(DirectoryExists(dir / "a.mp3"));
+  EXPECT_FALSE(FileExists(dir / "b.mp3"));
+}
+
+TEST(FilesTest, CopyFailIfExistsLeavesTheDestinationAlone) {
+  TTempDir dir;
+  WriteBytes(dir / "Config.txt", "new");
+  WriteBytes(dir / "Config.org", "old");
+  EXPECT_FALSE(FileCopy(dir / "Config.txt", dir / "Config.org", true));
+  EXPECT_EQ(ReadBytes(dir / "Config.org"), "old");
+  EXPECT_TRUE(FileCopy(dir / "Config.txt", dir / "Config.org", false));
+  EXPECT_EQ(ReadBytes(dir / "Config.org"), "new");
+  EXPECT_TRUE(FileCopy(dir / "Config.txt", dir / "fresh", true));
+  EXPECT_EQ(ReadBytes(dir / "fresh"), "new");
+  EXPECT_FALSE(FileCopy(dir / "missing", dir / "other", false));
+  EXPECT_FALSE(FileExists(dir / "other"));
+}
+
+TEST(FilesTest, ReadOnlyFilesResistDeleteAndOverwriteUntilTheAttributeIsCleared) {
+  TTempDir dir;
+  WriteBytes(dir / "src.mp3", "source");
+  WriteBytes(dir / "copy.mp3", "copy");
+  ASSERT_TRUE(FileSetAttr(dir / "copy.mp3", faReadOnly));
+  EXPECT_FALSE(FileDelete(dir / "copy.mp3"));
+  EXPECT_FALSE(FileCopy(dir / "src.mp3", dir / "copy.mp3", false));
+  EXPECT_THROW(WriteFileAtomic(dir / "copy.mp3", "x"), TFileError);
+  EXPECT_EQ(ReadBytes(dir / "copy.mp3"), "copy");
+
+  // A copy takes the source's read-only attribute along, as on Windows.
+  ASSERT_TRUE(FileSetAttr(dir / "src.mp3", faReadOnly));
+  ASSERT_TRUE(FileCopy(dir / "src.mp3", dir / "copy2.mp3", false));
+  EXPECT_FALSE(FileDelete(dir / "copy2.mp3"));
+
+  ASSERT_TRUE(FileSetAttr(dir / "copy.mp3", faArchive));
+  EXPECT_TRUE(FileDelete(dir / "copy.mp3"));
+  EXPECT_FALSE(FileExists(dir / "copy.mp3"));
+  EXPECT_FALSE(FileDelete(dir / "copy.mp3"));
+  EXPECT_FALSE(FileDelete(dir.path()));
+}
+
+TEST(FilesTest, AtomicWriteReplacesWholeOrNotAtAll) {
+  TTempDir dir;
+  const std::string path = dir / "a.m3u";
+  WriteFileAtomic(path, "first");
+  WriteFileAtomic(path, "second");
+  EXPECT_EQ(ReadBytes(path), "second");
+  EXPECT_THROW(WriteFileAtomic(dir / "no-such-folder/a.m3u", "x"), TFileError);
+  // Nothing is left behind besides the file itself.
+  EXPECT_EQ(ListFiles(dir.path(), "*"), std::vector<std::string>{"a.m3u"});
+}
+
+TEST(FilesTest, ListingMatchesWildcardsWithoutRegardToCase) {
+  TTempDir dir;
+  for (const char* name : {"a.mp3", "B.MP3", "c.Mp3", "d.mp3.txt", "e.wav", "曲.mp3"}) {
+    WriteBytes(dir / name, "");
+  }
+  std::filesystem::create_directory(dir / "folder.mp3");
+  std::vector<std::string> names = ListFiles(dir.path(), "*.mp3");
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"B.MP3", "a.mp3", "c.Mp3", "曲.mp3"}));
+  EXPECT_TRUE(ListFiles(dir / "missing", "*").empty());
+}
+
+TEST(FilesTest, PathHelpers) {
+  EXPECT_EQ(JoinPath("/a", "b"), "/a/b");
+  EXPECT_EQ(JoinPath("/a/", "b"), "/a/b");
+  EXPECT_EQ(JoinPath("", "b"), "b");
+  EXPECT_EQ(ExtractFilePath("/x/y/z.mp3"), "/x/y/");
+  EXPECT_EQ(ExtractFilePath("z.mp3"), "");
+  EXPECT_EQ(ExtractFileName("/x/y/z.mp3"), "z.mp3");
+  EXPECT_EQ(ChangeFileExt("/x/korva", ".ini"), "/x/korva.ini");
+  EXPECT_EQ(ChangeFileExt("/x.d/korva.exe", ".dat"), "/x.d/korva.dat");
+  EXPECT_EQ(ChangeFileExt("/x/01. song.mp3", ""), "/x/01. song");
+}
+
+TEST(FilesTest, ProgramFolderHoldsTheRunningProgram) {
+  const std::string folder = ProgramFolder();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(folder.back(), kPathSeparator);
+  EXPECT_TRUE(FileExists(ProgramFilePath()));
+  EXPECT_EQ(ExtractFilePath(ProgramFilePath()), folder);
+}
+
+}  // namespace

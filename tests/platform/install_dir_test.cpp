@@ -1,0 +1,71 @@
+#include "platform/install_dir.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include "tests/platform/temp_dir.h"
+
+namespace {
+
+const std::string kSystemReg = std::string(KORVA_TEST_DATA) + "/system.reg";
+
+TEST(WineRegistryTest, ReadsTheThirtyTwoBitViewFirst) {
+  EXPECT_EQ(ReadWineRegistryString(kSystemReg, kGameRegistryKey, kInstallDirValue),
+            "C:\\Program Files (x86)\\EA GAMES\\ウルティマ\\");
+  EXPECT_EQ(ReadWineRegistryString(kSystemReg, "SOFTWARE\\Other Game", "Install Dir"),
+            "D:\\Games\\Other\\");
+}
+
+TEST(WineRegistryTest, MissingKeyAndMissingValueDiffer) {
+  EXPECT_EQ(ReadWineRegistryString(kSystemReg, "SOFTWARE\\Empty Game", "Install Dir"), "");
+  EXPECT_EQ(ReadWineRegistryString(kSystemReg, "SOFTWARE\\No Game", "Install Dir"), std::nullopt);
+  EXPECT_EQ(ReadWineRegistryString("/no/such/system.reg", kGameRegistryKey, kInstallDirValue),
+            std::nullopt);
+}
+
+TEST(WineRegistryTest, WindowsPathsMapIntoThePrefix) {
+  EXPECT_EQ(WinePathToUnix("/p", "C:\\Games\\UO\\"), "/p/drive_c/Games/UO/");
+  EXPECT_EQ(WinePathToUnix("/p", "c:"), "/p/drive_c/");
+  EXPECT_EQ(WinePathToUnix("/p", "D:\\x"), "/p/dosdevices/d:/x");
+  EXPECT_EQ(WinePathToUnix("/p", "relative\\x"), "relative/x");
+}
+
+// Sets an environment variable for the life of the object.
+class TEnv {
+ public:
+  TEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = getenv(name)) old_ = old;
+    if (value) {
+      setenv(name, value, 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~TEnv() {
+    if (old_) {
+      setenv(name_, old_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(InstallDirTest, EnvironmentFirstThenWinePrefix) {
+  TTempDir prefix;
+  TEnv wine("WINEPREFIX", prefix.path().c_str());
+  {
+    TEnv dir("KORVA_INSTALL_DIR", "/games/uo/");
+    EXPECT_EQ(ReadGameInstallDir(), "/games/uo/");
+  }
+  TEnv dir("KORVA_INSTALL_DIR", nullptr);
+  EXPECT_EQ(ReadGameInstallDir(), std::nullopt);
+  WriteBytes(prefix / "system.reg", ReadBytes(kSystemReg));
+  EXPECT_EQ(ReadGameInstallDir(),
+            prefix.path() + "/drive_c/Program Files (x86)/EA GAMES/ウルティマ/");
+}
+
+}  // namespace
