@@ -24,10 +24,8 @@ int32_t VendorFlag(const char* ecx) {
     const char* tail;
     int32_t flag;
   };
-  static constexpr Vendor kVendors[] = {{"ntel", kMPCpuIntel},
-                                        {"cAMD", kMPCpuAmd},
-                                        {"tead", kMPCpuCyrix},
-                                        {"auls", kMPCpuCentaur}};
+  static constexpr Vendor kVendors[] = {
+      {"ntel", kMPCpuIntel}, {"cAMD", kMPCpuAmd}, {"tead", kMPCpuCyrix}, {"auls", kMPCpuCentaur}};
   for (const Vendor& v : kVendors) {
     if (std::strncmp(ecx, v.tail, 4) == 0) return v.flag;
   }
@@ -126,8 +124,8 @@ int32_t MPDetectCpu() {
 }
 
 int32_t MPCpuSetToFlags(int32_t set) {
-  static constexpr int32_t kBits[6] = {kMPCpuMmx,  kMPCpu3DNow, kMPCpuKni,
-                                       kMPCpuE3DNow, kMPCpuCmov, kMPCpuEmmx};
+  static constexpr int32_t kBits[6] = {kMPCpuMmx,    kMPCpu3DNow, kMPCpuKni,
+                                       kMPCpuE3DNow, kMPCpuCmov,  kMPCpuEmmx};
   int32_t flags = 0;
   for (int i = 0; i < 6; ++i) {
     if (set & (1 << i)) flags |= kBits[i];
@@ -147,8 +145,7 @@ TMPCpuVariantChoice MPChooseCpuVariants(int32_t flags) {
   if (!(flags & kMPCpu3DNow)) flags &= ~kMPCpuE3DNow;
   const bool e3dnow = flags & kMPCpuE3DNow;
   const bool amd3dnow = flags & kMPCpu3DNow;
-  const bool intel_p5p6 =
-      (flags & kMPCpuIntel) && (flags & (kMPCpuFamily5 | kMPCpuFamily6));
+  const bool intel_p5p6 = (flags & kMPCpuIntel) && (flags & (kMPCpuFamily5 | kMPCpuFamily6));
   const bool cmov = flags & kMPCpuCmov;
 
   TMPCpuVariantChoice choice{};

@@ -206,8 +206,10 @@ void SetBandLayout(const TMPAudioHeader& header) {
   TMPLayer3Stream& st = MPL3.stream;
   st.mpeg1 = header.id == 1;
   st.mpeg25 = header.sync_kind == 2;
-  const int32_t rate_index =
-      (st.mpeg1 ? 0 : st.mpeg25 ? 6 : 3) + std::clamp(header.sampling_frequency, 0, 2);
+  const int32_t rate_index = (st.mpeg1    ? 0
+                              : st.mpeg25 ? 6
+                                          : 3) +
+                             std::clamp(header.sampling_frequency, 0, 2);
   const int16_t* bounds = kMPBandBoundaries[rate_index];
   for (int32_t b = 0; b < 23; ++b) st.long_start[b] = bounds[b];
   for (int32_t b = 0; b < 22; ++b) st.long_end[b] = bounds[b + 1];

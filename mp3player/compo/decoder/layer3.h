@@ -37,8 +37,8 @@ struct TMPScaleFactors {
 struct TMPChannelBands {
   int32_t block_type;
   int32_t mixed;
-  int32_t block_kind;        // 0: long bands only, 1: a short part is present.
-  int32_t last_long_band;    // Last long band holding a nonzero line, -1 for none.
+  int32_t block_kind;          // 0: long bands only, 1: a short part is present.
+  int32_t last_long_band;      // Last long band holding a nonzero line, -1 for none.
   int32_t last_short_band[3];  // The same per short window.
   int32_t max_short_band;
   int32_t first_short_band;  // 0 short, 3 mixed, 12 long.
@@ -57,7 +57,7 @@ struct TMPIntensityLayout {
 struct TMPLayer3Stream {
   bool mpeg1 = true;
   bool mpeg25 = false;
-  int32_t long_end[22];   // Line after each long band.
+  int32_t long_end[22];  // Line after each long band.
   int32_t long_start[23];
   int32_t short_start[14];  // Lines of one window.
   int32_t short_width[13];
@@ -127,16 +127,14 @@ extern TMPLayer3Tables MPL3Tables;
 void MPLayer3BuildTables();
 
 // The granule steps (layer3_*.cpp).
-void MPLayer3ScaleFactors(const uint8_t* base, int32_t& bit_pos, int32_t granule,
-                          int32_t channel);
+void MPLayer3ScaleFactors(const uint8_t* base, int32_t& bit_pos, int32_t granule, int32_t channel);
 // Reads the big values and count1 of a channel starting at `bit_pos` (ending at `end_pos`) into
 // MPL3.values; returns the nonzero line count, or -1 when the data ran past its end.
 int32_t MPLayer3Huffman(const uint8_t* base, int32_t bit_pos, int32_t end_pos,
                         const TMPGranuleInfo& gi);
 // Requantises MPL3.values into `out` and records the channel's bands; returns the new nonzero
 // count.
-int32_t MPLayer3Requantise(const TMPGranuleInfo& gi, int32_t channel, int32_t nonzero,
-                           float* out);
+int32_t MPLayer3Requantise(const TMPGranuleInfo& gi, int32_t channel, int32_t nonzero, float* out);
 void MPLayer3Stereo(int32_t slot);
 void MPLayer3AliasAndEq(int32_t slot, int32_t channels);
 TMPChannelTransform MPLayer3ChooseTransform(int32_t stream_channels, int32_t convert);
@@ -146,8 +144,8 @@ TMPChannelTransform MPLayer3ChooseTransform(int32_t stream_channels, int32_t con
 inline uint32_t MPPeekBits(const uint8_t* base, int32_t pos, int32_t n) {
   if (n == 0) return 0;
   const uint8_t* p = base + (pos >> 3);
-  const uint32_t word = (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) |
-                        (uint32_t{p[2]} << 8) | uint32_t{p[3]};
+  const uint32_t word =
+      (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | uint32_t{p[3]};
   return (word << (pos & 7)) >> (32 - n);
 }
 

@@ -104,9 +104,9 @@ int32_t ChannelHybrid(int32_t channel, int32_t slot, float* out, TMPHybridRoutin
   const TMPChannelBands& b = s.bands[channel];
   const int32_t lines = std::min(s.nonzero[channel][slot], s.stream.band_lines);
   const int32_t long_lines = b.block_type != 2 ? lines : b.mixed ? 36 : 0;
-  const int32_t done = hybrid(s.spectrum[channel][slot], s.spectrum[channel][slot ^ 1], out,
-                              b.block_type, long_lines, lines, s.nonzero[channel][slot ^ 1],
-                              s.stream.subbands);
+  const int32_t done =
+      hybrid(s.spectrum[channel][slot], s.spectrum[channel][slot ^ 1], out, b.block_type,
+             long_lines, lines, s.nonzero[channel][slot ^ 1], s.stream.subbands);
   s.nonzero[channel][slot] = done;
   return done;
 }
@@ -131,8 +131,7 @@ void TransformStereo(int32_t slot, int16_t* pcm) {
 // Both channels (each at half gain through the global gain offset) summed before the synthesis.
 // The second channel goes through the IMDCT slots.
 int32_t HybridBySlots(float* current, const float* previous, float* out, int32_t block_type,
-                      int32_t long_lines, int32_t lines, int32_t previous_lines,
-                      int32_t subbands);
+                      int32_t long_lines, int32_t lines, int32_t previous_lines, int32_t subbands);
 
 void TransformMix(int32_t slot, int16_t* pcm) {
   TMPLayer3State& s = MPL3;
@@ -152,8 +151,7 @@ void ImdctBySlot12(float* lines, const float* overlap, float* out, const float* 
 }
 
 int32_t HybridBySlots(float* current, const float* previous, float* out, int32_t block_type,
-                      int32_t long_lines, int32_t lines, int32_t previous_lines,
-                      int32_t subbands) {
+                      int32_t long_lines, int32_t lines, int32_t previous_lines, int32_t subbands) {
   return HybridWith<ImdctBySlot36, ImdctBySlot12>(current, previous, out, block_type, long_lines,
                                                   lines, previous_lines, subbands);
 }
@@ -219,7 +217,8 @@ void MPImdct36Fast(float* lines, const float* overlap, float* out, const float* 
   for (int32_t k = 0; k < 18; ++k) {
     const __m128 v = _mm_set1_ps(lines[k]);
     const float* row = MPL3Tables.cos36[k];
-    for (int32_t b = 0; b < 5; ++b) acc[b] = _mm_add_ps(acc[b], _mm_mul_ps(v, _mm_loadu_ps(row + 4 * b)));
+    for (int32_t b = 0; b < 5; ++b)
+      acc[b] = _mm_add_ps(acc[b], _mm_mul_ps(v, _mm_loadu_ps(row + 4 * b)));
   }
   alignas(16) float z[20];
   for (int32_t b = 0; b < 5; ++b) _mm_store_ps(z + 4 * b, acc[b]);
@@ -240,9 +239,8 @@ void MPImdct12Fast(float* lines, const float* overlap, float* out, const float* 
 int32_t MPHybridGeneric(float* current, const float* previous, float* out, int32_t block_type,
                         int32_t long_lines, int32_t lines, int32_t previous_lines,
                         int32_t subbands) {
-  return HybridWith<MPImdct36Generic, MPImdct12Generic>(current, previous, out, block_type,
-                                                        long_lines, lines, previous_lines,
-                                                        subbands);
+  return HybridWith<MPImdct36Generic, MPImdct12Generic>(
+      current, previous, out, block_type, long_lines, lines, previous_lines, subbands);
 }
 
 int32_t MPHybridFast(float* current, const float* previous, float* out, int32_t block_type,

@@ -70,8 +70,7 @@ int32_t Short(const TMPGranuleInfo& gi, const TMPScaleFactors& sf, float gain, i
 
 }  // namespace
 
-int32_t MPLayer3Requantise(const TMPGranuleInfo& gi, int32_t channel, int32_t nonzero,
-                           float* out) {
+int32_t MPLayer3Requantise(const TMPGranuleInfo& gi, int32_t channel, int32_t nonzero, float* out) {
   TMPLayer3State& s = MPL3;
   TMPChannelBands& info = s.bands[channel];
   const TMPScaleFactors& sf = s.scalefactors[channel];

@@ -10,8 +10,8 @@ void ReadLong(const uint8_t* base, int32_t& pos, TMPScaleFactors& sf, int32_t fi
   for (int32_t b = first; b < end; ++b) sf.l[b] = MPReadBits(base, pos, slen);
 }
 
-void ReadShort(const uint8_t* base, int32_t& pos, TMPScaleFactors& sf, int32_t first,
-               int32_t end, int32_t slen) {
+void ReadShort(const uint8_t* base, int32_t& pos, TMPScaleFactors& sf, int32_t first, int32_t end,
+               int32_t slen) {
   for (int32_t b = first; b < end; ++b) {
     for (int32_t w = 0; w < 3; ++w) sf.s[w][b] = MPReadBits(base, pos, slen);
   }
@@ -38,8 +38,7 @@ void Mpeg1(const uint8_t* base, int32_t& pos, int32_t granule, int32_t channel) 
   static constexpr int32_t kGroupStart[5] = {0, 6, 11, 16, 21};
   for (int32_t group = 0; group < 4; ++group) {
     if (granule == 1 && (s.scfsi[channel] & (8 >> group))) continue;
-    ReadLong(base, pos, sf, kGroupStart[group], kGroupStart[group + 1],
-             group < 2 ? slen1 : slen2);
+    ReadLong(base, pos, sf, kGroupStart[group], kGroupStart[group + 1], group < 2 ? slen1 : slen2);
   }
   sf.l[21] = 0;
   sf.l[22] = 0;
@@ -133,8 +132,7 @@ void Mpeg2(const uint8_t* base, int32_t& pos, int32_t granule, int32_t channel) 
 
 }  // namespace
 
-void MPLayer3ScaleFactors(const uint8_t* base, int32_t& bit_pos, int32_t granule,
-                          int32_t channel) {
+void MPLayer3ScaleFactors(const uint8_t* base, int32_t& bit_pos, int32_t granule, int32_t channel) {
   if (MPL3.lsf_scalefactors) {
     Mpeg2(base, bit_pos, granule, channel);
   } else {

@@ -44,7 +44,8 @@ void ShortBands(float* left, float* right, int32_t w, int32_t first, bool ms) {
     const int32_t source = std::min(band, 11);
     const float* k = Factors(s.scalefactors[1].s[w][source], s.intensity.short_illegal[source], ms);
     const int32_t base = 3 * s.stream.short_start[band];
-    for (int32_t i = 0; i < s.stream.short_width[band]; ++i) Apply(left, right, base + 3 * i + w, k);
+    for (int32_t i = 0; i < s.stream.short_width[band]; ++i)
+      Apply(left, right, base + 3 * i + w, k);
   }
 }
 

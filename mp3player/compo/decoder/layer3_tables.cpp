@@ -13,7 +13,8 @@ namespace {
 void BuildGains(TMPLayer3Tables& t) {
   // The global gain is 60 quarter-steps (2^15) above the standard's, so that the spectrum
   // comes out at 16-bit PCM scale.
-  for (int32_t i = 0; i < 262; ++i) t.global_gain[i] = static_cast<float>(std::exp2((i - 156) / 4.0));
+  for (int32_t i = 0; i < 262; ++i)
+    t.global_gain[i] = static_cast<float>(std::exp2((i - 156) / 4.0));
   for (int32_t s = 0; s < 2; ++s) {
     for (int32_t p = 0; p < 4; ++p) {
       for (int32_t k = 0; k < 32; ++k) {
