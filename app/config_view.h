@@ -28,7 +28,7 @@ struct TConfigViewContext {
   TKorvaConfig* UserConfig = nullptr;
   std::string* CurrentConfigName = nullptr;
   const std::vector<std::string>* SceneNames = nullptr;  // labels of rows 0 to 70
-  std::string ProgramFolder;  // where the configurations' playlists are
+  std::string ProgramFolder;                             // where the configurations' playlists are
   TMP3Info* Tags = nullptr;
   TFileListView* FileList = nullptr;
   IPrompts* Prompts = nullptr;  // shows errors of reading and writing playlists

@@ -100,7 +100,8 @@ void TFileListView::ConnectSignals() {
     PopupMenuFiles->popup(ctx_.List->viewport()->mapToGlobal(pos));
   });
   for (QAction* action : ctx_.SortActions) {
-    connect(action, &QAction::triggered, this, [this, action] { SortFiles(action->data().toInt()); });
+    connect(action, &QAction::triggered, this,
+            [this, action] { SortFiles(action->data().toInt()); });
   }
   connect(ctx_.ActionUpdateTree, &QAction::triggered, this, &TFileListView::UpdateTree);
 }

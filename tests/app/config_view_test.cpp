@@ -14,9 +14,9 @@ class ConfigViewTest : public BrowseTest {
     BrowseTest::SetUp();
     std::filesystem::create_directories(Path("program"));
     music_folder_ = Path("game");
-    for (auto [scene, fixture, name] : {std::tuple{10, "alpha.mp3", "town.mp3"},
-                                        std::tuple{20, "beta.mp3", "battle.mp3"},
-                                        std::tuple{30, "gamma.mp3", "dungeon.mp3"}}) {
+    for (auto [scene, fixture, name] :
+         {std::tuple{10, "alpha.mp3", "town.mp3"}, std::tuple{20, "beta.mp3", "battle.mp3"},
+          std::tuple{30, "gamma.mp3", "dungeon.mp3"}}) {
       TKorvaConfigItem& item = default_config_.Add();
       item.Scene = scene;
       item.FileName = CopyFixture(fixture, std::string("game/") + name);
