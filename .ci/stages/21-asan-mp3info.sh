@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 cmake -S . -B build-asan -G Ninja -DKORVA_GUI=OFF -DCMAKE_BUILD_TYPE=Debug \
   -DKORVA_SANITIZE=address,undefined >/dev/null
-targets=(mp3_stream_reader_test mp3_mp3_info_test mp3_mp3_file_info_test decoder_frame_header_test mp3info)
+targets=(mp3_stream_reader_test mp3_tag_text_test mp3_mp3_info_test mp3_mp3_file_info_test
+  decoder_frame_header_test mp3info)
 cmake --build build-asan -j"$(nproc)" --target "${targets[@]}"
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1
 for target in "${targets[@]}"; do
