@@ -209,7 +209,9 @@ int32_t ReadableBytes(const uint8_t* frame, int32_t in_bytes) {
 
 bool MPLayer12Setup(TMPLayer12Stream& stream, const TMPAudioHeader& header, int frame_bytes,
                     int band_limit) {
-  if (header.sampling_frequency < 0 || header.sampling_frequency > 2) return false;
+  // Layers I and II have no MPEG-2.5 form: its frames would all be refused for their sync.
+  if (header.sync_kind != 1 || header.sampling_frequency < 0 || header.sampling_frequency > 2)
+    return false;
   TMPLayer12Stream s;
   s.layer = header.layer_code == 3 ? 1 : 2;
   s.channels = header.mode == 3 ? 1 : 2;
