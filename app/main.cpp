@@ -11,6 +11,9 @@
 #include <QTreeWidget>
 #include <cmath>
 
+#include "app/config/startup.h"
+#include "platform/files.h"
+
 namespace {
 
 constexpr int kDesignedLeft = 308;
@@ -24,13 +27,6 @@ TKorvaRect ToKorvaRect(const QRect& rect) {
 
 QRect ToQRect(const TKorvaRect& rect) {
   return QRect(rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top);
-}
-
-std::string WithExtension(const std::string& path, const char* ext) {
-  const size_t slash = path.find_last_of("/\\");
-  const size_t dot = path.find_last_of('.');
-  const bool hasExt = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-  return (hasExt ? path.substr(0, dot) : path) + ext;
 }
 
 }  // namespace
@@ -49,16 +45,19 @@ TFormMain::TFormMain(TFormMainSetup setup, QWidget* parent)
   CreateLayout();
 
   SceneNames = ReadSceneNames(SceneNamesFileName());
+  if (!PrepareGameConfigs(MusicFolder(), DefaultConfig, Prompts())) terminationRequested_ = true;
   LoadSettings();
   ApplySettings();
 }
 
 TFormMain::~TFormMain() = default;
 
-std::string TFormMain::IniFileName() const { return WithExtension(setup_.ProgramPath, ".ini"); }
+std::string TFormMain::PlaylistFolder() const { return ExtractFilePath(setup_.ProgramPath); }
+
+std::string TFormMain::IniFileName() const { return ChangeFileExt(setup_.ProgramPath, ".ini"); }
 
 std::string TFormMain::SceneNamesFileName() const {
-  return WithExtension(setup_.ProgramPath, ".dat");
+  return ChangeFileExt(setup_.ProgramPath, ".dat");
 }
 
 void TFormMain::LoadSettings() {
@@ -81,7 +80,9 @@ void TFormMain::ApplySettings() {
   const int lower = LowerAreaHeightAtCreation();
   const int total = SplitterMain->height() > 0 ? SplitterMain->height() : 2 * lower;
   SplitterMain->setSizes({total - lower, lower});
+  FillConfigBox();
   PanelMp3FileInfo->setFixedWidth(static_cast<int>(std::lround(2.5 * pixelsPerInch_)));
+  SelectConfig(0);
   UpdateSortActions();
 }
 
@@ -94,7 +95,11 @@ void TFormMain::SaveSettings() {
   ::SaveSettings(korva_, IniFileName());
 }
 
-void TFormMain::FormCloseQuery() { SaveSettings(); }
+// Closing is never refused: a configuration that cannot be saved has shown its message.
+void TFormMain::FormCloseQuery() {
+  SaveCurrentConfig();
+  SaveSettings();
+}
 
 void TFormMain::closeEvent(QCloseEvent* event) {
   FormCloseQuery();

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/config/korva_config.h"
 #include "app/settings.h"
 #include "platform/prompts.h"
 
@@ -14,17 +15,18 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QPushButton;
-class QSlider;
 class QSplitter;
 class QToolBar;
 class QToolButton;
 class QTreeWidget;
+class TSeekTrackBar;
 class QVBoxLayout;
 
 // What the main window needs from the program's entry: where the program file lives (its
 // folder holds the playlists, the ".ini" and the ".dat") and how to talk to the person.
 struct TFormMainSetup {
   std::string ProgramPath;
+  std::string MusicFolder;  // the game's music folder, found by the entry
   IPrompts* Prompts = nullptr;
 };
 
@@ -79,7 +81,7 @@ class TFormMain : public QMainWindow {
   QToolBar* ToolBarMain = nullptr;
   QToolButton* ToolButtonPlay = nullptr;
   QToolButton* ToolButton3 = nullptr;  // stop
-  QSlider* TrackBarPlayer = nullptr;
+  TSeekTrackBar* TrackBarPlayer = nullptr;
   QToolButton* ToolButtonVolume = nullptr;
   QLabel* PanelMp3FileInfo = nullptr;
   QLabel* PanelTime = nullptr;
@@ -104,10 +106,57 @@ class TFormMain : public QMainWindow {
   // Scene labels by row position (rows 0 to 70).
   std::vector<std::string> SceneNames;
 
-  // Shows the entry selected in the configuration box (configuration view).
+  // The game's own assignment (from Config.org) and the overrides of the shown user
+  // configuration, whose name is CurrentConfigName (empty while "<標準>" is shown).
+  TKorvaConfig DefaultConfig;
+  TKorvaConfig UserConfig;
+  std::string CurrentConfigName;
+
+  // The folder of the program file: playlists live there.
+  std::string PlaylistFolder() const;
+  const std::string& MusicFolder() const { return setup_.MusicFolder; }
+  IPrompts& Prompts() const { return *setup_.Prompts; }
+
+  // Configuration box (main_configs.cpp).
+  // Fills the box with "<標準>" and the user configurations in the program's folder.
+  void FillConfigBox();
+  // True when the box's selection is the default configuration "<標準>".
+  bool IsDefaultSelected() const;
+  // True when the box's selection is a user configuration.
+  bool IsUserConfigSelected() const;
+  // True when the item names the same file, with the same loop flag, as the game's own item of
+  // its scene.
+  bool IsSameAsDefault(const TKorvaConfigItem& item) const;
+  // Writes the shown user configuration to its playlist; false (after a message) on failure.
+  bool SaveCurrentConfig();
+  // Selects the entry and shows it.
+  void SelectConfig(int index);
+
+  // Configuration view (main_config_view.cpp).
+  // Shows the entry selected in the configuration box, saving the one shown before.
   void ShowSelectedConfig();
-  // Enables the "Files" actions exactly when the file list has more than one row (file list).
+  // The item a scene list row shows: a DefaultConfig item or a UserConfig override.
+  TKorvaConfigItem* ConfigRowItem(int row) const;
+  void SetConfigRowItem(int row, TKorvaConfigItem* item);
+  // Rewrites the row's columns from its item.
+  void RefreshConfigRow(int row);
+  // The selected scene list rows in row order.
+  std::vector<int> SelectedConfigRows() const;
+
+  // File list (main_file_list.cpp).
+  // Enables the "Files" actions exactly when the file list has more than one row.
   void UpdateSortActions();
+  // The full path of the selected file list row; empty when none is selected.
+  std::string SelectedFilePath() const;
+
+  // Configuration editing (main_configs.cpp).
+  void ActionApplyExecute();
+  void ActionNewConfigExecute();
+  void ActionDeleteConfigExecute();
+  // Assigns the selected file to the selected scenes of a user configuration.
+  void AssignSelectedFile();
+  // Returns the selected scenes to the game's own music ("標準の設定に戻す(&R)").
+  void RestoreSelectedScenes();
 
  protected:
   void closeEvent(QCloseEvent* event) override;

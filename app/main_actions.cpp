@@ -85,6 +85,9 @@ void TFormMain::CreateActions() {
     if (checked) ActionJumpToFile->trigger();
   });
   connect(ActionExit, &QAction::triggered, this, &QWidget::close);
+  connect(ActionApply, &QAction::triggered, this, &TFormMain::ActionApplyExecute);
+  connect(ActionNewConfig, &QAction::triggered, this, &TFormMain::ActionNewConfigExecute);
+  connect(ActionDeleteConfig, &QAction::triggered, this, &TFormMain::ActionDeleteConfigExecute);
   connect(ActionSupportWebPage, &QAction::triggered, this, &TFormMain::ActionSupportWebPageExecute);
 }
 

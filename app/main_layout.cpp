@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSlider>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -18,6 +17,7 @@
 
 #include "app/main.h"
 #include "app/window_font.h"
+#include "controls/seek_track_bar.h"
 
 namespace {
 
@@ -103,7 +103,7 @@ void TFormMain::CreateToolBar() {
   ToolBarMain->addAction(ActionStopPlayer);
   ToolButton3 = qobject_cast<QToolButton*>(ToolBarMain->widgetForAction(ActionStopPlayer));
 
-  TrackBarPlayer = new QSlider(Qt::Horizontal, ToolBarMain);
+  TrackBarPlayer = new TSeekTrackBar(Qt::Horizontal, ToolBarMain);
   TrackBarPlayer->setObjectName("TrackBarPlayer");
   TrackBarPlayer->setFixedWidth(150);
   TrackBarPlayer->setRange(0, 0);
@@ -142,6 +142,7 @@ void TFormMain::CreateUpperArea() {
   ComboBoxConfigs->setObjectName("ComboBoxConfigs");
   ComboBoxConfigs->setEditable(false);
   ComboBoxConfigs->setFixedWidth(177);
+  connect(ComboBoxConfigs, &QComboBox::currentIndexChanged, this, &TFormMain::ShowSelectedConfig);
   ButtonNewConfig = new QPushButton(ActionNewConfig->text(), PanelUpper);
   ButtonNewConfig->setObjectName("ButtonNewConfig");
   connect(ButtonNewConfig, &QPushButton::clicked, ActionNewConfig, &QAction::trigger);

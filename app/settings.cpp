@@ -1,20 +1,77 @@
 #include "app/settings.h"
 
-#include <cmath>
+#include "platform/files.h"
+#include "platform/ini_file.h"
+
+namespace {
+
+constexpr char kSection[] = "DEFAULT";
+constexpr char kVolumeKey[] = "Volume";
+
+struct TStoredValue {
+  const char* Key;
+  int32_t* Value;
+};
+
+// The sixteen numbers stored after "Volume", in the order they are read and written.
+std::array<TStoredValue, 16> StoredValues(TKorva& s) {
+  auto& file = s.FileColumnWidths;
+  auto& config = s.ConfigColumnWidths;
+  return {{{"Left", &s.WindowRect.Left},
+           {"Top", &s.WindowRect.Top},
+           {"Right", &s.WindowRect.Right},
+           {"Bottom", &s.WindowRect.Bottom},
+           {"FileColumnName", &file[0]},
+           {"FileColumnSize", &file[3]},
+           {"FileColumnTime", &file[7]},
+           {"FileTrackName", &file[1]},
+           {"FileArtistName", &file[2]},
+           {"FileBitRate", &file[4]},
+           {"FileSampRate", &file[5]},
+           {"FileChannel", &file[6]},
+           {"ConfigColumnLocation", &config[0]},
+           {"ConfigColumnName", &config[1]},
+           {"ConfigTrackName", &config[2]},
+           {"ConfigArtistName", &config[3]}}};
+}
+
+}  // namespace
 
 TKorva DefaultSettings(const TKorvaRect& bounds, int pixelsPerInch) {
   TKorva settings;
   settings.WindowRect = bounds;
-  settings.FileColumnWidths = {
-      2 * pixelsPerInch, pixelsPerInch, pixelsPerInch, pixelsPerInch, 0, 0, 0, pixelsPerInch};
-  settings.ConfigColumnWidths = {pixelsPerInch, pixelsPerInch, pixelsPerInch, pixelsPerInch};
+  const int inch = pixelsPerInch;
+  settings.FileColumnWidths = {2 * inch, inch, inch, inch, 0, 0, 0, inch};
+  settings.ConfigColumnWidths = {inch, inch, inch, inch};
   return settings;
 }
 
-void LoadSettings(TKorva&, const std::string&) {}
+void LoadSettings(TKorva& settings, const std::string& iniFileName) {
+  const TIniFile ini(iniFileName);
+  // Only the low byte of the stored number is the volume.
+  settings.Volume = static_cast<uint8_t>(ini.ReadInteger(kSection, kVolumeKey, 0) & 0xFF);
+  for (const TStoredValue& stored : StoredValues(settings))
+    *stored.Value = ini.ReadInteger(kSection, stored.Key, *stored.Value);
+}
 
-bool SaveSettings(const TKorva&, const std::string&) { return true; }
+bool SaveSettings(const TKorva& settings, const std::string& iniFileName) {
+  TKorva copy = settings;
+  TIniFile ini(iniFileName);
+  try {
+    ini.WriteInteger(kSection, kVolumeKey, copy.Volume);
+    for (const TStoredValue& stored : StoredValues(copy))
+      ini.WriteInteger(kSection, stored.Key, *stored.Value);
+  } catch (const TFileError&) {
+    return false;
+  }
+  return true;
+}
 
-std::vector<std::string> ReadSceneNames(const std::string&) {
-  return std::vector<std::string>(kSceneNameCount);
+std::vector<std::string> ReadSceneNames(const std::string& datFileName) {
+  const TIniFile dat(datFileName);
+  std::vector<std::string> names;
+  names.reserve(kSceneNameCount);
+  for (int row = 0; row < kSceneNameCount; ++row)
+    names.push_back(dat.ReadString(kSection, std::to_string(row), ""));
+  return names;
 }

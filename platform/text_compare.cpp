@@ -4,8 +4,8 @@
 
 namespace {
 
-// Decodes text into folded code points; a byte that is not part of valid UTF-8 is kept as a
-// value above the Unicode range so that it only ever matches the same byte.
+// Decodes text into folded code points; a byte that is not part of valid UTF-8 is kept as
+// 0x110000 + its value, above the Unicode range, so that it only ever matches the same byte.
 std::u32string FoldedCodePoints(std::string_view text) {
   std::u32string out;
   std::size_t pos = 0;
@@ -24,13 +24,11 @@ std::u32string FoldedCodePoints(std::string_view text) {
 
 std::string FoldCase(std::string_view utf8) {
   std::string out;
-  std::size_t pos = 0;
-  while (pos < utf8.size()) {
-    char32_t cp;
-    if (DecodeUtf8(utf8, pos, cp)) {
-      AppendUtf8(out, FoldChar(cp));
+  for (const char32_t cp : FoldedCodePoints(utf8)) {
+    if (cp > 0x10FFFF) {
+      out += static_cast<char>(cp - 0x110000);
     } else {
-      out += utf8[pos++];
+      AppendUtf8(out, cp);
     }
   }
   return out;

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/config/apply_names.h"
+#include "app/config/config_edit.h"
 #include "app/config/config_names.h"
 #include "app/config/debug_out.h"
 #include "app/config/game_table.h"
@@ -42,9 +43,7 @@ bool RemovePreviousCopies(const TKorvaConfig& current, const TKorvaConfig& defau
 void BuildEffectiveItems(const TKorvaConfig& defaultConfig, const TKorvaConfig& userConfig,
                          TKorvaConfig& effective) {
   for (int i = 0; i < defaultConfig.Count(); ++i) {
-    const TKorvaConfigItem& def = defaultConfig.Items(i);
-    const int u = userConfig.IndexOfScene(def.Scene);
-    const TKorvaConfigItem& source = u >= 0 ? userConfig.Items(u) : def;
+    const TKorvaConfigItem& source = EffectiveItem(defaultConfig.Items(i), userConfig);
     TKorvaConfigItem& item = effective.Add();
     item.Scene = source.Scene;
     item.FileName = source.FileName;
@@ -55,11 +54,12 @@ void BuildEffectiveItems(const TKorvaConfig& defaultConfig, const TKorvaConfig& 
 
 // Picks the destination of every effective item. Items that need no copy (game files, and
 // repeats of a source copied for an earlier scene) get IsDefault set. New names never equal a
-// destination chosen earlier, a file the game's backup table names, or the tables themselves.
+// destination chosen earlier or a file the game's backup table names, so no copy can replace one
+// of the game's own files. (New names end in ".mp3", so they never meet the tables either.)
 std::vector<std::string> ChooseDestinations(TKorvaConfig& effective,
                                             const TKorvaConfig& defaultConfig,
                                             const std::string& musicFolder) {
-  std::vector<std::string> taken{kGameTableName, kGameTableBackupName};
+  std::vector<std::string> taken;
   for (int i = 0; i < defaultConfig.Count(); ++i) {
     taken.push_back(defaultConfig.Items(i).FileName);
   }

@@ -38,8 +38,10 @@ std::string TableSafeFileName(const std::string& sourceName) {
       AppendUtf8(safe, cp);
     }
   }
+  // The table names files without their extension and the game adds ".mp3" in lower case.
   const std::string ext = safe.size() >= 4 ? safe.substr(safe.size() - 4) : std::string();
-  if (!SameText(ext, ".mp3")) safe += ".mp3";
+  if (SameText(ext, ".mp3")) safe.resize(safe.size() - 4);
+  safe += ".mp3";
   // An empty stem would leave the table line without its name field.
   if (safe.size() == 4) safe.insert(0, "_");
   return safe;

@@ -8,22 +8,20 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QSlider>
-#include <QTemporaryDir>
 #include <QToolBar>
 #include <QTreeWidget>
 
 #include "app/main.h"
-#include "tests/app/fake_prompts.h"
+#include "controls/seek_track_bar.h"
+#include "tests/app/game_folder.h"
 
 namespace {
 
 class MainWindowTest : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(dir_.isValid());
-    form_ = std::make_unique<TFormMain>(
-        TFormMainSetup{dir_.filePath("korva").toStdString(), &prompts_});
+    game_.WriteTable("0 opening,loop\r\n1 town\r\n");
+    form_ = game_.NewForm();
   }
 
   static QStringList Captions(const QMenu* menu) {
@@ -39,8 +37,7 @@ class MainWindowTest : public testing::Test {
     return captions;
   }
 
-  QTemporaryDir dir_;
-  TFakePrompts prompts_;
+  TGameFolder game_;
   std::unique_ptr<TFormMain> form_;
 };
 

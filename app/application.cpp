@@ -1,0 +1,24 @@
+#include "app/application.h"
+
+#include <QMessageBox>
+#include <exception>
+
+TKorvaApplication::TKorvaApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationDisplayName(QStringLiteral("Korva"));
+}
+
+// Qt cannot carry an exception through its event loop, so it is caught where the event was
+// delivered.
+bool TKorvaApplication::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& error) {
+    ShowApplicationError(error.what());
+  }
+  return false;
+}
+
+void ShowApplicationError(const char* text) {
+  QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationDisplayName(),
+                        QString::fromUtf8(text));
+}

@@ -1,0 +1,107 @@
+// The process-wide decoder state shared by the layers and the synthesis. Internal to the
+// decoder: the player uses decoder.h.
+#pragma once
+
+#include <cstdint>
+
+#include "mp3player/compo/decoder/decoder.h"
+
+// Decodes one whole frame into PCM; installed by the layer's initialisation.
+using TMPFrameDecoder = TMPDecodeResult (*)(const uint8_t* bytes, uint8_t* pcm);
+
+// A layer's initialisation, called by MPDecodeInit after the common settings (reduction, band
+// limit, output channels) are in MPState. It selects its frame decoder and slot loop, sets the
+// samples per channel through MPSetSamplesPerChannel, resets the synthesis and returns 1, or 0
+// when it cannot decode the stream.
+using TMPLayerInit = int32_t (*)(const TMPAudioHeader& header);
+
+// Bit reader B of Layers I and II: most significant bit first, a byte at a time.
+struct TMPBitReaderB {
+  uint32_t buffer = 0;
+  int32_t valid = 0;
+  const uint8_t* ptr = nullptr;
+
+  void Start(const uint8_t* p) {
+    ptr = p;
+    buffer = 0;
+    valid = 0;
+  }
+  // n <= 25.
+  uint32_t Read(int32_t n) {
+    if (valid < n) {
+      while (valid < 25) {
+        buffer = (buffer << 8) | *ptr++;
+        valid += 8;
+      }
+    }
+    valid -= n;
+    const uint32_t result = (buffer >> valid) & ((1u << n) - 1);
+    return result;
+  }
+  void Skip(int32_t n) {
+    if (valid < n) {
+      n -= valid;
+      ptr += n / 8;
+      buffer = *ptr++;
+      valid = 8;
+      n %= 8;
+    }
+    valid -= n;
+  }
+};
+
+// Synthesis history: per channel a ring of the last 16 DCT outputs of 32 values, plus a
+// mirror of its first 32 values at 512..543 so that the vectorised windowing can read runs
+// that cross the end without wrapping.
+struct TMPSynthState {
+  alignas(32) float ring[2][544];
+  int32_t pos[2];
+};
+
+struct TMPDecoderState {
+  // Stream parameters (MPDecodeInit).
+  int32_t frame_bytes = 0;
+  int32_t reduction = 0;
+  int32_t convert = 0;
+  int32_t freq_limit = 24000;
+  int32_t sample_rate = 0;  // The stream's rate in Hz (MPEG-2.5: the real, halved rate).
+  int32_t band_limit = 0;   // Subbands decoded.
+  int32_t channels = 0;     // Output channels.
+  int32_t stream_channels = 0;
+  int32_t bits = 16;
+  int32_t values_per_frame = 0;
+  int32_t pcm_bytes = 0;
+  int32_t half_pcm_bytes = 0;
+  uint8_t silent_value = 0;
+  TMPFrameDecoder decode_frame = nullptr;
+
+  TMPSynthState synth;
+
+  // Equalizer and polarity, kept across streams.
+  float subband_gain[32] = {};
+  int32_t subband_eq_on = 0;
+  float freq_gain[576] = {};
+  int32_t freq_eq_on = 0;
+  int32_t invert_polarity = 0;
+};
+
+extern TMPDecoderState MPState;
+
+// Sets the samples per channel per frame (before the reduction shift) and derives the output
+// description.
+void MPSetSamplesPerChannel(int32_t samples);
+
+// Fills the frame's PCM with the silent value.
+void MPWriteSilence(uint8_t* pcm);
+
+// Synthesis (synth.cpp).
+void MPSynthReset();
+// DCT-32 of one slot of 32 subband values, read every `stride` floats, into `ring` at `pos`,
+// through the subband equalizer when it is on.
+void MPSynthDct(const float* in, int32_t stride, float* ring, int32_t pos);
+// DCT-32 without the equalizer (for callers that prepared their input themselves).
+void MPSynthDctPlain(const float* in, float* ring, int32_t pos);
+// Layer III slot loops: 18 slots of the time-major hybrid output (slot * 32 + subband) into
+// mono PCM, or into channel `channel` of interleaved stereo PCM.
+void MPSynthLayer3Mono(const float* hybrid, int16_t* pcm);
+void MPSynthLayer3Stereo(const float* hybrid, int32_t channel, int16_t* pcm);

@@ -1,0 +1,170 @@
+// Layer III Huffman decoding of the big values and the count1 quadruples, through multi-level
+// lookup tables built from the standard's code words on first use.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "mp3player/compo/decoder/layer3.h"
+#include "mp3player/compo/decoder/layer3_huffman.h"
+#include "mp3player/compo/decoder/tables_data.h"
+
+namespace {
+
+// Peek widths of the first level per code table (0 for the empty tables; the tables of 16..23
+// and of 24..31 share one tree each).
+constexpr int32_t kFirstWidth[34] = {0, 3, 6, 6, 0, 8, 7, 6, 8, 6, 8, 8, 7, 6, 0, 8, 8,
+                                     8, 8, 8, 8, 8, 8, 8, 9, 9, 9, 9, 9, 9, 9, 9, 6, 0};
+
+std::vector<uint32_t> trees[34];
+bool built = false;
+
+uint32_t Leaf(const TMPHuffCode& c, int32_t consumed) {
+  const uint32_t count = (c.x != 0) + (c.y != 0);
+  return count | (uint32_t{c.x} << 8) | (uint32_t{c.y} << 16) | (uint32_t(consumed) << 24);
+}
+
+// Appends a (sub-)table for the codes that begin with the `prefix_length` bits of `prefix` and
+// returns its first cell. Cell 0 is the peek width, cell 1 + v the entry for peeked value v.
+size_t BuildLevel(std::vector<uint32_t>& cells, const TMPHuffCodeTable& table, uint32_t prefix,
+                  int32_t prefix_length, int32_t width) {
+  const size_t start = cells.size();
+  cells.resize(start + 1 + (size_t{1} << width), 0);
+  cells[start] = width;
+  const int32_t total = prefix_length + width;
+  for (uint32_t v = 0; v < (1u << width); ++v) {
+    const uint32_t bits = (prefix << width) | v;
+    int32_t longest = 0;
+    for (int32_t i = 0; i < table.count; ++i) {
+      const TMPHuffCode& c = table.codes[i];
+      if (c.length <= prefix_length) continue;
+      if (c.length <= total && (bits >> (total - c.length)) == c.code) {
+        cells[start + 1 + v] = Leaf(c, c.length - prefix_length);
+        longest = 0;
+        break;
+      }
+      if (c.length > total && (c.code >> (c.length - total)) == bits) {
+        longest = std::max<int32_t>(longest, c.length - total);
+      }
+    }
+    if (longest > 0) {
+      const int32_t sub_width = std::min(longest, kFirstWidth[&table - kMPHuffCodeTables]);
+      const size_t sub = BuildLevel(cells, table, bits, total, sub_width);
+      cells[start + 1 + v] = static_cast<uint32_t>(sub - start);
+    }
+  }
+  return start;
+}
+
+void BuildTrees() {
+  for (int32_t t = 0; t < 34; ++t) {
+    const TMPHuffCodeTable& table = kMPHuffCodeTables[t];
+    if (table.base != t || table.count == 0 || t == 33) continue;
+    BuildLevel(trees[t], table, 0, 0, kFirstWidth[t]);
+  }
+  built = true;
+}
+
+// Decodes pairs into v[from..to) with big-value table `table`. Returns false when the data ran
+// past the channel's end.
+bool DecodePairs(const uint8_t* base, int32_t& pos, int32_t end_pos, int32_t* v, int32_t from,
+                 int32_t to, int32_t table) {
+  const TMPHuffCodeTable& codes = kMPHuffCodeTables[table];
+  if (codes.count == 0) {
+    std::fill(v + from, v + to, 0);
+    return true;
+  }
+  const uint32_t* tree = trees[codes.base].data();
+  const int32_t linbits = codes.linbits;
+  for (int32_t i = from; i < to; i += 2) {
+    const uint32_t* level = tree;
+    uint32_t cell;
+    for (;;) {
+      const int32_t width = static_cast<int32_t>(level[0]);
+      cell = level[1 + MPPeekBits(base, pos, width)];
+      if (cell >> 24) break;
+      pos += width;
+      level += cell;
+    }
+    pos += cell >> 24;
+    int32_t x = (cell >> 8) & 0xFF;
+    int32_t y = (cell >> 16) & 0xFF;
+    if (x) {
+      if (x == 15 && linbits) x += MPReadBits(base, pos, linbits);
+      if (MPReadBits(base, pos, 1)) x = -x;
+    }
+    if (y) {
+      if (y == 15 && linbits) y += MPReadBits(base, pos, linbits);
+      if (MPReadBits(base, pos, 1)) y = -y;
+    }
+    v[i] = x;
+    v[i + 1] = y;
+    if (pos > end_pos) return false;
+  }
+  return true;
+}
+
+int32_t SignedValue(const uint8_t* base, int32_t& pos, uint32_t bit) {
+  if (!bit) return 0;
+  return MPReadBits(base, pos, 1) ? -1 : 1;
+}
+
+}  // namespace
+
+void MPLayer3BuildHuffman() {
+  if (!built) BuildTrees();
+}
+
+const uint32_t* MPLayer3HuffmanTree(int32_t table) {
+  const TMPHuffCodeTable& codes = kMPHuffCodeTables[table];
+  return codes.count ? trees[codes.base].data() : nullptr;
+}
+
+int32_t MPLayer3Huffman(const uint8_t* base, int32_t pos, int32_t end_pos,
+                        const TMPGranuleInfo& gi) {
+  const TMPLayer3Stream& st = MPL3.stream;
+  int32_t* v = MPL3.values;
+  const int32_t count = std::min(2 * gi.big_values, st.band_lines);
+  const int32_t region1 = std::min(st.long_end[std::min(gi.region0_count, 21)], count);
+  const int32_t region2 =
+      std::min(st.long_end[std::min(gi.region0_count + gi.region1_count + 1, 21)], count);
+  if (!DecodePairs(base, pos, end_pos, v, 0, region1, gi.table_select[0]) ||
+      !DecodePairs(base, pos, end_pos, v, region1, region2, gi.table_select[1]) ||
+      !DecodePairs(base, pos, end_pos, v, region2, count, gi.table_select[2])) {
+    return -1;
+  }
+
+  // Count1 quadruples while bits remain.
+  const uint32_t* table_a = trees[32].data();
+  const int32_t min_bits = gi.count1table_select ? 3 : 0;
+  int32_t nonzero = count;
+  int32_t previous_nonzero = count;
+  int32_t i = count;
+  while (i < st.band_lines && i + 4 <= 576 && end_pos - pos > min_bits) {
+    uint32_t vwxy;
+    if (gi.count1table_select) {
+      vwxy = 15 - MPReadBits(base, pos, 4);
+    } else {
+      const uint32_t cell = table_a[1 + MPPeekBits(base, pos, 6)];
+      pos += cell >> 24;
+      vwxy = (cell >> 8) & 0xFF;
+    }
+    v[i] = SignedValue(base, pos, vwxy & 8);
+    v[i + 1] = SignedValue(base, pos, vwxy & 4);
+    v[i + 2] = SignedValue(base, pos, vwxy & 2);
+    v[i + 3] = SignedValue(base, pos, vwxy & 1);
+    previous_nonzero = nonzero;
+    if (vwxy & 3) {
+      nonzero = i + 4;
+    } else if (vwxy) {
+      nonzero = i + 2;
+    }
+    i += 4;
+  }
+  if (end_pos - pos < 0 && i > count) {
+    // The last quadruple used bits that were not there.
+    i -= 4;
+    std::fill(v + i, v + i + 4, 0);
+    nonzero = previous_nonzero;
+  }
+  return nonzero;
+}

@@ -1,0 +1,54 @@
+// The decoder's processor-variant slots and the forms that can fill them.
+#pragma once
+
+#include <cstdint>
+
+// Alias reduction over the first `boundaries` subband boundaries of a 576-line spectrum.
+using TMPAliasRoutine = void (*)(float* lines, int32_t boundaries);
+
+// Windowing of one synthesis slot: ring (512 values plus a 32-value mirror of its start, see
+// synth.cpp), write position, output. The mono form writes 32 consecutive samples, the stereo
+// form every second sample.
+using TMPWindowRoutine = void (*)(const float* ring, int32_t pos, int16_t* out);
+
+// IMDCT of one subband with overlap-add: `lines` holds the subband's 18 spectral lines and
+// receives the new overlap, `overlap` is the previous overlap, the 18 output samples go to
+// out[0], out[32], ..., out[17 * 32] and `window` is the block type's window.
+using TMPImdctRoutine = void (*)(float* lines, const float* overlap, float* out,
+                                 const float* window);
+
+// Hybrid filter of one channel (see layer3_hybrid.cpp); returns the lines of overlap that may
+// now be nonzero.
+using TMPHybridRoutine = int32_t (*)(float* current, const float* previous, float* out,
+                                     int32_t block_type, int32_t long_lines, int32_t lines,
+                                     int32_t previous_lines, int32_t subbands);
+
+struct TMPRoutines {
+  TMPAliasRoutine alias = nullptr;
+  TMPWindowRoutine window_mono = nullptr;
+  TMPWindowRoutine window_stereo = nullptr;
+  TMPHybridRoutine hybrid = nullptr;
+  TMPImdctRoutine imdct36 = nullptr;
+  TMPImdctRoutine imdct12 = nullptr;
+};
+
+// The installed slots; empty until MPSelectCpuRoutines runs.
+extern TMPRoutines MPRoutines;
+
+// Generic forms (plain C++, sums of the windowing in double precision) and the vectorised
+// forms installed for the processor-specific families.
+void MPAliasGeneric(float* lines, int32_t boundaries);
+void MPAliasFast(float* lines, int32_t boundaries);
+void MPWindowMonoGeneric(const float* ring, int32_t pos, int16_t* out);
+void MPWindowStereoGeneric(const float* ring, int32_t pos, int16_t* out);
+void MPWindowMonoFast(const float* ring, int32_t pos, int16_t* out);
+void MPWindowStereoFast(const float* ring, int32_t pos, int16_t* out);
+void MPImdct36Generic(float* lines, const float* overlap, float* out, const float* window);
+void MPImdct36Fast(float* lines, const float* overlap, float* out, const float* window);
+void MPImdct12Generic(float* lines, const float* overlap, float* out, const float* window);
+void MPImdct12Fast(float* lines, const float* overlap, float* out, const float* window);
+int32_t MPHybridGeneric(float* current, const float* previous, float* out, int32_t block_type,
+                        int32_t long_lines, int32_t lines, int32_t previous_lines,
+                        int32_t subbands);
+int32_t MPHybridFast(float* current, const float* previous, float* out, int32_t block_type,
+                     int32_t long_lines, int32_t lines, int32_t previous_lines, int32_t subbands);

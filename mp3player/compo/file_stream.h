@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "mp3player/compo/stream.h"
+
+// A file opened for reading while other programs may read it too. Opening or reading failures
+// raise std::system_error with the path and the system's reason.
+class TMPFileStream : public TMPStream {
+ public:
+  explicit TMPFileStream(const std::string& path);
+  ~TMPFileStream() override;
+  TMPFileStream(const TMPFileStream&) = delete;
+  TMPFileStream& operator=(const TMPFileStream&) = delete;
+
+  int32_t Read(uint8_t* buffer, int32_t count) override;
+  int32_t Seek(int32_t offset, int origin) override;
+  int32_t Size() override;
+
+ private:
+  std::string path_;
+#ifdef _WIN32
+  void* handle_;
+#else
+  int fd_;
+#endif
+};

@@ -1,0 +1,58 @@
+// The player's way through the frames of an MPEG audio stream: the first frame found by its
+// sync, each further frame checked against the first one's header, garbage skipped a byte at a
+// time, the decoder started on the first good frame and every frame decoded to PCM (a frame the
+// decoder rejects plays as one frame of silence).
+#pragma once
+
+#include <cstdint>
+
+#include "mp3player/compo/decoder/decoder.h"
+
+class TMPStreamReader;
+
+class TMPFrameLoop {
+ public:
+  // Result of Step besides PCM bytes.
+  static constexpr int32_t kSkipped = 0;  // A byte that begins no frame was skipped.
+  static constexpr int32_t kEnd = -1;     // The audio data is used up.
+
+  // Bytes searched for a frame: at open, and between two frames before the data counts as
+  // ended.
+  static constexpr int32_t kSearchLimit = 4096;
+
+  // Opens the audio data of `reader`, which stands at its start; the data is `audio_size` bytes
+  // long. Finds the first frame within kSearchLimit bytes, skips to it and starts the decoder on
+  // it. Returns false when there is no frame the decoder can decode.
+  bool Open(TMPStreamReader& reader, int32_t audio_size);
+
+  // Reads and decodes the next frame into `pcm` (kMPMaxPcmBytes) and returns the PCM bytes, or
+  // kSkipped or kEnd.
+  int32_t Step(uint8_t* pcm);
+
+  // Starts the decoder afresh on the next frame (after a stop or a seek).
+  void Restart() {
+    need_restart_ = true;
+    frame_size_ = 0;
+  }
+
+  const TMPDecodeInfo& Info() const { return info_; }
+  int32_t PcmBytesPerFrame() const { return info_.values_per_frame * info_.bits_per_sample / 8; }
+
+  // The frame check: the length with padding of the frame whose header is at `bytes`, or <= 0
+  // when it is no frame of this stream.
+  int32_t CheckFrame(const uint8_t* bytes) const;
+
+ private:
+  bool StartDecoder(const uint8_t* bytes);
+  int32_t SkipByte();
+
+  TMPStreamReader* reader_ = nullptr;
+  int32_t audio_start_ = 0;
+  int32_t audio_size_ = 0;
+  uint32_t reference_ = 0;  // The first frame's header, read little-endian.
+  int32_t free_size_ = 0;   // Free format: the measured frame length without padding.
+  int32_t frame_size_ = 0;
+  int32_t skipped_ = 0;
+  bool need_restart_ = true;
+  TMPDecodeInfo info_;
+};

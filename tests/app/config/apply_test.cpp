@@ -1,0 +1,263 @@
+#include "app/config/apply.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "app/config/config_names.h"
+#include "app/config/game_table.h"
+#include "platform/files.h"
+#include "tests/app/config/fake_prompts.h"
+#include "tests/platform/temp_dir.h"
+
+namespace {
+
+using Snapshot = std::map<std::string, std::string>;
+
+// Every file below a folder with its content, by path relative to the folder.
+Snapshot TakeSnapshot(const std::string& folder) {
+  Snapshot files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) {
+      files[std::filesystem::relative(entry.path(), folder).string()] = ReadBytes(entry.path());
+    }
+  }
+  return files;
+}
+
+constexpr char kGameTable[] = "1 title,loop\r\n2 battle\r\n3 town,loop\r\n4 ending\r\n";
+
+// A game whose music folder holds its table, the backup and four songs, beside a folder of the
+// person's own music.
+class ApplyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(music_);
+    std::filesystem::create_directories(own_);
+    WriteBytes(music_ + "/Config.txt", kGameTable);
+    WriteBytes(music_ + "/Config.org", kGameTable);
+    for (const char* name : {"title", "battle", "town", "ending"}) {
+      WriteBytes(music_ + "/" + name + ".mp3", std::string("game ") + name);
+    }
+    defaults_.SetDefault(true);
+    defaults_.LoadFromGameTable(music_ + "/Config.org");
+    prompts_.DefaultAnswer = TPromptAnswer::pcaOk;
+  }
+
+  // A file of the person's own music (made on first use) assigned to a scene.
+  std::string Own(const std::string& relative) {
+    const std::string path = own_ + "/" + relative;
+    std::filesystem::create_directories(ExtractFilePath(path));
+    if (!FileExists(path)) WriteBytes(path, "own " + relative);
+    return path;
+  }
+  void Assign(int scene, const std::string& path, bool loop = false) {
+    TKorvaConfigItem& item = user_.Add();
+    item.Scene = scene;
+    item.FileName = path;
+    item.Loop = loop;
+  }
+  bool Apply(const std::string& name = "mine") {
+    return ApplyConfig(name, defaults_, user_, music_, prompts_);
+  }
+  std::string Table() { return ReadBytes(music_ + "/Config.txt"); }
+  std::string Music(const std::string& name) { return ReadBytes(music_ + "/" + name); }
+
+  TTempDir root_;
+  const std::string music_ = root_.path() + "/game/Music/Digital";
+  const std::string own_ = root_.path() + "/own";
+  TKorvaConfig defaults_;
+  TKorvaConfig user_;
+  TFakePrompts prompts_;
+};
+
+TEST_F(ApplyTest, AsksFirstAndChangesNothingWithoutOk) {
+  Assign(2, Own("x.mp3"));
+  const Snapshot before = TakeSnapshot(root_.path());
+  prompts_.DefaultAnswer = TPromptAnswer::pcaCancel;
+  EXPECT_FALSE(Apply("私の設定"));
+  ASSERT_EQ(prompts_.Questions.size(), 1u);
+  EXPECT_EQ(prompts_.Questions[0].Text, "「私の設定」を適用します");
+  EXPECT_EQ(prompts_.Questions[0].Buttons, TPromptButtons::pcbOkCancel);
+  EXPECT_EQ(TakeSnapshot(root_.path()), before);
+}
+
+TEST_F(ApplyTest, MissingTableStopsWithItsMessage) {
+  std::filesystem::remove(music_ + "/Config.txt");
+  EXPECT_FALSE(Apply());
+  EXPECT_EQ(prompts_.Messages, std::vector<std::string>{kMsgNoGameTable});
+}
+
+TEST_F(ApplyTest, NoOverridesWritesTheDefaultTableAndCopiesNothing) {
+  WriteBytes(music_ + "/Config.txt", "4 ending\n");
+  const Snapshot before = TakeSnapshot(music_);
+  EXPECT_TRUE(Apply());
+  EXPECT_EQ(Table(), kGameTable);
+  Snapshot after = TakeSnapshot(music_);
+  EXPECT_EQ(after.size(), before.size());
+  EXPECT_TRUE(prompts_.Messages.empty());
+  EXPECT_EQ(prompts_.BusyDepth, 0);
+}
+
+TEST_F(ApplyTest, SharedSourcesAreCopiedOnceAndClashingNamesNumbered) {
+  Assign(1, Own("a/my song.mp3"), true);
+  Assign(2, Own("b/my song.mp3"));
+  Assign(3, own_ + "/A/My Song.mp3");  // the first source, in other letter case
+  Assign(4, Own("01. intro.mp3"));
+  Assign(4, Own("ignored second override of scene 4.mp3"));
+  Assign(99, Own("scene the game does not have.mp3"));
+  EXPECT_TRUE(Apply());
+  EXPECT_EQ(Table(), "1 my_song,loop\r\n2 my_song2\r\n3 my_song\r\n4 01._intro\r\n");
+  EXPECT_EQ(Music("my_song.mp3"), "own a/my song.mp3");
+  EXPECT_EQ(Music("my_song2.mp3"), "own b/my song.mp3");
+  EXPECT_EQ(Music("01._intro.mp3"), "own 01. intro.mp3");
+  EXPECT_EQ(TakeSnapshot(music_).size(), 4u + 2u + 3u);
+  EXPECT_EQ(prompts_.BusyCount, 1);
+  EXPECT_EQ(prompts_.BusyDepth, 0);
+}
+
+TEST_F(ApplyTest, DotsInTheStemAreKeptWhenNumbering) {
+  Assign(1, Own("x/01. intro.mp3"));
+  Assign(2, Own("y/01. intro.mp3"));
+  Assign(3, Own("a,b.mp3"), true);
+  EXPECT_TRUE(Apply());
+  EXPECT_EQ(Table(), "1 01._intro\r\n2 01._intro2\r\n3 a_b,loop\r\n4 ending\r\n");
+  TKorvaConfig read;
+  read.LoadFromGameTable(music_ + "/Config.txt");
+  EXPECT_EQ(read.Items(2).FileName, music_ + "/a_b.mp3");
+  EXPECT_TRUE(read.Items(2).Loop);
+}
+
+TEST_F(ApplyTest, GameFilesAreNamedNotCopied) {
+  Assign(1, music_ + "/BATTLE.mp3", true);  // another scene's game file, in other letter case
+  Assign(2, music_ + "/battle.mp3", true);  // only the loop flag differs
+  EXPECT_TRUE(Apply());
+  EXPECT_EQ(Table(), "1 BATTLE,loop\r\n2 battle,loop\r\n3 town,loop\r\n4 ending\r\n");
+  EXPECT_EQ(TakeSnapshot(music_).size(), 6u);
+}
+
+TEST_F(ApplyTest, NewNamesNeverReplaceTheGamesOwnFiles) {
+  Assign(1, Own("battle.mp3"));  // the same name as the game's file of scene 2
+  Assign(2, Own("x/battle.mp3"));
+  Assign(3, Own("Config.org"));
+  EXPECT_TRUE(Apply());
+  EXPECT_EQ(Table(), "1 battle2\r\n2 battle3\r\n3 Config.org\r\n4 ending\r\n");
+  EXPECT_EQ(Music("battle.mp3"), "game battle");
+  EXPECT_EQ(Music("battle2.mp3"), "own battle.mp3");
+  EXPECT_EQ(Music("Config.org"), kGameTable);
+  EXPECT_EQ(Music("Config.org.mp3"), "own Config.org");
+}
+
+TEST_F(ApplyTest, NamesHoldOnlyCharactersTheTableCanCarry) {
+  Assign(1, Own("Ärger 曲 \"x\".mp3"));
+  Assign(2, Own("tab\there.MP3"));
+  EXPECT_TRUE(Apply());
+  EXPECT_TRUE(FileExists(music_ + "/_rger_曲__x_.mp3"));
+  EXPECT_TRUE(FileExists(music_ + "/tab_here.mp3"));
+  // The table is Shift-JIS, and its names are exactly the copies.
+  EXPECT_EQ(Table(), "1 _rger_\x8B\xC8__x_\r\n2 tab_here\r\n3 town,loop\r\n4 ending\r\n");
+  TKorvaConfig read;
+  read.LoadFromGameTable(music_ + "/Config.txt");
+  for (int i = 0; i < read.Count(); ++i) EXPECT_TRUE(FileExists(read.Items(i).FileName));
+}
+
+TEST_F(ApplyTest, ReapplyingReplacesThePreviousCopies) {
+  Assign(1, Own("one.mp3"));
+  Assign(2, Own("two.mp3"));
+  ASSERT_TRUE(Apply());
+  WriteBytes(own_ + "/one.mp3", "changed");
+  ASSERT_TRUE(Apply());
+  EXPECT_EQ(Music("one.mp3"), "changed");
+  EXPECT_FALSE(FileExists(music_ + "/one2.mp3"));
+
+  user_.Remove(&user_.Items(1));
+  ASSERT_TRUE(Apply());
+  EXPECT_FALSE(FileExists(music_ + "/two.mp3"));
+  EXPECT_EQ(Table(), "1 one\r\n2 battle\r\n3 town,loop\r\n4 ending\r\n");
+}
+
+TEST_F(ApplyTest, ReadOnlySourcesGiveCopiesTheNextApplyCanDelete) {
+  Assign(1, Own("locked.mp3"));
+  ASSERT_TRUE(FileSetAttr(own_ + "/locked.mp3", faReadOnly));
+  ASSERT_TRUE(Apply());
+  ASSERT_TRUE(Apply());
+  EXPECT_TRUE(prompts_.Messages.empty());
+}
+
+TEST_F(ApplyTest, UndeletablePreviousCopyStopsAndKeepsTheTable) {
+  Assign(1, Own("one.mp3"));
+  Assign(2, Own("two.mp3"));
+  ASSERT_TRUE(Apply());
+  const std::string table = Table();
+  ASSERT_TRUE(FileSetAttr(music_ + "/two.mp3", faReadOnly));
+  user_.Clear();
+  EXPECT_FALSE(Apply());
+  EXPECT_EQ(prompts_.Messages,
+            std::vector<std::string>{
+                music_ + "/two.mp3を削除できません\n"
+                         "このファイルは使用中または書き込み不可属性の可能性があります\n"
+                         "UOを起動中なら終了してから再度適用してください"});
+  EXPECT_EQ(Table(), table);
+  EXPECT_FALSE(FileExists(music_ + "/one.mp3"));  // deleted before the locked one
+}
+
+TEST_F(ApplyTest, MissingSourceIsReportedAfterTheTableIsWritten) {
+  Assign(1, own_ + "/gone.mp3", true);
+  Assign(2, Own("here.mp3"));
+  EXPECT_TRUE(Apply());
+  EXPECT_EQ(Table(), "1 gone,loop\r\n2 here\r\n3 town,loop\r\n4 ending\r\n");
+  EXPECT_EQ(prompts_.Messages,
+            std::vector<std::string>{own_ + "/gone.mp3\n"
+                                            "のコピーに失敗しました\n"
+                                            "ファイルが存在しないか使用中の可能性があります"
+                                            "UOを起動中なら終了してから再度適用してください"});
+  EXPECT_EQ(prompts_.BusyDepth, 0);
+}
+
+TEST_F(ApplyTest, RestoringTheDefaultBringsBackTheFolder) {
+  const Snapshot before = TakeSnapshot(music_);
+  Assign(1, Own("one.mp3"));
+  Assign(3, Own("a b.mp3"), true);
+  ASSERT_TRUE(Apply());
+  EXPECT_NE(TakeSnapshot(music_), before);
+  EXPECT_TRUE(Apply(kDefaultConfigName));
+  EXPECT_EQ(prompts_.Questions.back().Text, "「<標準>」を適用します");
+  EXPECT_EQ(TakeSnapshot(music_), before);
+}
+
+TEST_F(ApplyTest, FailedRestoreLeavesTheTable) {
+  WriteBytes(music_ + "/Config.txt", "1 title\r\n");
+  std::filesystem::remove(music_ + "/Config.org");
+  EXPECT_FALSE(Apply(kDefaultConfigName));
+  EXPECT_EQ(prompts_.Messages, std::vector<std::string>{kMsgRestoreFailed});
+  EXPECT_EQ(Table(), "1 title\r\n");
+}
+
+TEST_F(ApplyTest, HostileTableEntriesOutsideTheFolderAreNeverDeleted) {
+  std::filesystem::create_directories(music_ + "/sub");
+  const std::vector<std::string> outside{root_.path() + "/game/Music/up.mp3",
+                                         root_.path() + "/abs.mp3", music_ + "/sub/inner.mp3",
+                                         root_.path() + "/game/Music/back.mp3"};
+  for (const std::string& path : outside) WriteBytes(path, "keep");
+  WriteBytes(music_ + "/C:drive.mp3", "keep");
+  WriteBytes(music_ + "/Config.txt", "1 ../up\r\n2 \"" + root_.path() +
+                                         "/abs\"\r\n3 sub/inner\r\n4 ..\\back\r\n5 C:drive\r\n"
+                                         "6 ..\r\n7 \"\"\r\n");
+  EXPECT_TRUE(Apply());
+  for (const std::string& path : outside) EXPECT_TRUE(FileExists(path)) << path;
+  EXPECT_TRUE(FileExists(music_ + "/C:drive.mp3"));
+  EXPECT_EQ(Table(), kGameTable);
+}
+
+TEST_F(ApplyTest, UnwritableTableIsReportedAndKeptWhole) {
+  Assign(1, Own("one.mp3"));
+  WriteBytes(music_ + "/Config.txt", "1 title\r\n");
+  ASSERT_TRUE(FileSetAttr(music_ + "/Config.txt", faReadOnly));
+  EXPECT_FALSE(Apply());
+  ASSERT_EQ(prompts_.Messages.size(), 1u);
+  EXPECT_NE(prompts_.Messages[0].find("Config.txt"), std::string::npos);
+  EXPECT_EQ(Table(), "1 title\r\n");
+  EXPECT_EQ(prompts_.BusyDepth, 0);
+}
+
+}  // namespace

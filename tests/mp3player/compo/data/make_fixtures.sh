@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Makes the small MP3 files the stream information and tag tests read. Needs ffmpeg and lame
+# (developer machines only; the files are committed and the tests never run these tools).
+set -euo pipefail
+cd "$(dirname "$0")"
+q=(-hide_banner -loglevel error -y)
+tone=(-f lavfi -i "sine=frequency=440:sample_rate=44100:duration=0.5")
+
+# A bare stream: no tags, no Xing frame.
+ffmpeg "${q[@]}" "${tone[@]}" -ac 1 -c:a libmp3lame -b:a 64k -write_xing 0 -id3v2_version 0 \
+  -map_metadata -1 plain.mp3
+
+# ID3v2.3 at the start (Japanese text in UTF-16) and ID3v1 at the end.
+ffmpeg "${q[@]}" "${tone[@]}" -ac 2 -c:a libmp3lame -b:a 128k -write_xing 0 \
+  -id3v2_version 3 -write_id3v1 1 \
+  -metadata title="日本語のタイトル" -metadata artist="Artist One" -metadata album="Album" \
+  -metadata date=2004 -metadata comment="A comment" -metadata genre=Rock -metadata track=7 \
+  id3v23.mp3
+
+# lame's own tags: ID3v2 plus ID3v1 with a track number and a genre, and its Xing frame.
+ffmpeg "${q[@]}" "${tone[@]}" -ac 1 -f wav tone.wav
+lame --quiet -b 32 --add-id3v2 --tt "Lame Title" --ta "Lame Artist" --tl "Lame Album" \
+  --ty 1999 --tc "lame comment" --tn 3 --tg Jazz tone.wav lame_tags.mp3
+
+# MPEG-2 and MPEG-2.5 sampling rates, and a Layer II stream.
+lame --quiet -b 32 --resample 22.05 -t tone.wav mpeg2.mp3
+lame --quiet -b 8 --resample 8 -t tone.wav mpeg25.mp3
+ffmpeg "${q[@]}" "${tone[@]}" -ac 2 -c:a mp2 -b:a 192k -ar 48000 -map_metadata -1 -f mp2 layer2.mp3
+rm tone.wav
+
+# A WAV wrapper around MP3 data (RIFF, fmt chunk, data chunk), as some rippers write.
+ffmpeg "${q[@]}" "${tone[@]}" -ac 1 -c:a libmp3lame -b:a 64k -map_metadata -1 -f wav riff_mp3.wav

@@ -1,0 +1,51 @@
+// Layer III decoding against a reference decoder's output on files made with lame: the RMS
+// difference must stay below 0.29 LSB and no sample may differ by more than 2 LSB.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+#include "tests/mp3player/compo/decoder/decoder_test_util.h"
+
+namespace {
+
+const char* const kFixtures[] = {
+    "m1_44k_joint_128", "m1_48k_stereo_160", "m1_32k_mono_56",  "m1_44k_mono_vbr",
+    "m1_44k_dual_192",  "m1_44k_free_160",   "m1_48k_mono_320", "m2_22k_joint_64",
+    "m2_24k_mono_48",   "m2_16k_stereo_vbr", "m25_11k_mono_24", "m25_12k_joint_32",
+    "m25_8k_mono_16",
+};
+
+class Layer3Accuracy : public testing::TestWithParam<const char*> {
+ protected:
+  static void SetUpTestSuite() {
+    MPSelectCpuRoutines(0);
+    std::printf("%-20s %8s %10s %8s\n", "fixture", "samples", "rms (LSB)", "max");
+  }
+};
+
+TEST_P(Layer3Accuracy, MatchesReferenceDecoder) {
+  const std::string name = GetParam();
+  const std::vector<uint8_t> mp3 = ReadFixture("layer3/" + name + ".mp3");
+  const std::vector<int16_t> reference = AsSamples(ReadFixture("layer3/" + name + ".pcm"));
+  ASSERT_FALSE(mp3.empty());
+  ASSERT_FALSE(reference.empty());
+  const std::vector<int16_t> decoded = DecodeStream(mp3, nullptr);
+  ASSERT_EQ(decoded.size(), reference.size());
+  double sum = 0;
+  int max_difference = 0;
+  for (size_t i = 0; i < decoded.size(); ++i) {
+    const int d = decoded[i] - reference[i];
+    sum += double(d) * d;
+    max_difference = std::max(max_difference, std::abs(d));
+  }
+  const double rms = std::sqrt(sum / decoded.size());
+  std::printf("%-20s %8zu %10.4f %8d\n", name.c_str(), decoded.size(), rms, max_difference);
+  EXPECT_LT(rms, 0.29);
+  EXPECT_LE(max_difference, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, Layer3Accuracy, testing::ValuesIn(kFixtures));
+
+}  // namespace

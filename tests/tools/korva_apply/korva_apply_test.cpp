@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <sys/wait.h>
+
+#include "platform/files.h"
+#include "tests/platform/temp_dir.h"
+
+namespace {
+
+struct TRun {
+  int Status;
+  std::string Output;
+};
+
+TRun RunTool(const std::string& arguments) {
+  const std::string command = std::string(KORVA_APPLY_PROGRAM) + " " + arguments + " 2>/dev/null";
+  FILE* pipe = popen(command.c_str(), "r");
+  std::string output;
+  char buffer[4096];
+  while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
+  const int status = pclose(pipe);
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+std::string Quote(const std::string& text) { return "'" + text + "'"; }
+
+class KorvaApplyTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::filesystem::create_directories(music_);
+    std::filesystem::create_directories(program_);
+    WriteBytes(music_ + "/Config.txt", "1 title,loop\r\n2 battle\r\n");
+    WriteBytes(music_ + "/Config.org", "1 title,loop\r\n2 battle\r\n");
+    WriteBytes(music_ + "/title.mp3", "t");
+    WriteBytes(music_ + "/battle.mp3", "b");
+    WriteBytes(root_ / "my song.mp3", "mine");
+    WriteBytes(program_ + "/mine.m3u",
+               "#EXTM3U\r\n#KORVA\r\n#KORVANUM:2,1\r\n#EXTINF:\r\n" + (root_ / "my song.mp3") +
+                   "\r\n#KORVANUM:1,0\r\n#EXTINF:\r\n" + (root_ / "gone.mp3") + "\r\n");
+  }
+  TRun Run(const std::string& options, const std::string& name) {
+    return RunTool(options + " " + Quote(program_) + " " + Quote(music_) + " " + Quote(name));
+  }
+
+  TTempDir root_;
+  const std::string music_ = root_ / "Music/Digital";
+  const std::string program_ = root_ / "program";
+};
+
+TEST_F(KorvaApplyTest, AppliesAndPrintsEveryPromptOnOneLine) {
+  const TRun run = Run("", "mine");
+  EXPECT_EQ(run.Status, 0);
+  EXPECT_EQ(run.Output,
+            "QUESTION: 「mine」を適用します\n"
+            "MESSAGE: " +
+                (root_ / "gone.mp3") +
+                "\\nのコピーに失敗しました\\nファイルが存在しないか使用中の可能性があります"
+                "UOを起動中なら終了してから再度適用してください\n");
+  EXPECT_EQ(ReadBytes(music_ + "/Config.txt"), "1 gone\r\n2 my_song,loop\r\n");
+  EXPECT_EQ(ReadBytes(music_ + "/my_song.mp3"), "mine");
+}
+
+TEST_F(KorvaApplyTest, CancelStopsEarlyAndRestoreRunsToTheEnd) {
+  const TRun cancelled = Run("--cancel", "mine");
+  EXPECT_EQ(cancelled.Status, 1);
+  EXPECT_EQ(cancelled.Output, "QUESTION: 「mine」を適用します\n");
+  EXPECT_FALSE(FileExists(music_ + "/my_song.mp3"));
+
+  ASSERT_EQ(Run("", "mine").Status, 0);
+  const TRun restored = Run("", "<標準>");
+  EXPECT_EQ(restored.Status, 0);
+  EXPECT_EQ(restored.Output, "QUESTION: 「<標準>」を適用します\n");
+  EXPECT_FALSE(FileExists(music_ + "/my_song.mp3"));
+  EXPECT_EQ(ReadBytes(music_ + "/Config.txt"), "1 title,loop\r\n2 battle\r\n");
+}
+
+TEST_F(KorvaApplyTest, StopsWithStatusOneWhenApplyStops) {
+  std::filesystem::remove(music_ + "/Config.txt");
+  const TRun run = Run("", "mine");
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_EQ(run.Output, "QUESTION: 「mine」を適用します\nMESSAGE: Config.txtがありません\n");
+}
+
+TEST_F(KorvaApplyTest, BadArgumentsGiveStatusTwo) {
+  EXPECT_EQ(RunTool("").Status, 2);
+  EXPECT_EQ(RunTool(Quote(program_) + " " + Quote(music_)).Status, 2);
+  EXPECT_EQ(Run("--bogus", "mine").Status, 2);
+  EXPECT_EQ(Run("", "no such config").Status, 2);
+  EXPECT_EQ(Run("", "a:b").Status, 2);
+  EXPECT_EQ(RunTool(Quote(program_) + " " + Quote(root_ / "nowhere") + " mine").Status, 2);
+  std::filesystem::remove(music_ + "/Config.org");
+  EXPECT_EQ(Run("", "mine").Status, 2);
+  EXPECT_EQ(RunTool("").Output, "");
+}
+
+}  // namespace

@@ -1,0 +1,142 @@
+// mp3decode [--raw|--null] INPUT [OUTPUT]: decodes an MPEG audio file the way the player reads
+// it, into a WAV file (default), raw signed 16-bit little-endian PCM (--raw) or nothing
+// (--null). Without OUTPUT the PCM goes to standard output. Prints the frame count, the seconds
+// of audio, the seconds taken and the real-time factor to standard error.
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <string>
+
+#include "mp3player/compo/decoder/decoder.h"
+#include "mp3player/compo/file_stream.h"
+#include "mp3player/compo/frame_loop.h"
+#include "mp3player/compo/mp3_info.h"
+#include "mp3player/compo/stream_reader.h"
+
+namespace {
+
+enum class Output { kWav, kRaw, kNull };
+
+constexpr int32_t kReaderCapacity = 64 * 1024;
+
+struct Options {
+  Output output = Output::kWav;
+  std::string input;
+  std::string path;  // Empty: standard output.
+};
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+  int i = 1;
+  if (i < argc && std::strcmp(argv[i], "--raw") == 0) {
+    options.output = Output::kRaw;
+    ++i;
+  } else if (i < argc && std::strcmp(argv[i], "--null") == 0) {
+    options.output = Output::kNull;
+    ++i;
+  }
+  if (i >= argc || argv[i][0] == '-') return false;
+  options.input = argv[i++];
+  if (i < argc) options.path = argv[i++];
+  return i == argc;
+}
+
+void PutLittleEndian(uint8_t* at, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// A canonical 44-byte PCM WAV header for `data_bytes` of PCM.
+void WriteWavHeader(FILE* out, const TMPDecodeInfo& info, uint32_t data_bytes) {
+  uint8_t h[44] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm',
+                   't', ' ', 16,  0,   0, 0, 1, 0, 0,   0,   0,   0,   0,   0,
+                   0,   0,   0,   0,   0, 0, 0, 0, 'd', 'a', 't', 'a'};
+  const uint32_t block = info.channels * info.bits_per_sample / 8;
+  PutLittleEndian(h + 4, data_bytes + 36, 4);
+  PutLittleEndian(h + 22, info.channels, 2);
+  PutLittleEndian(h + 24, info.sample_rate, 4);
+  PutLittleEndian(h + 28, info.sample_rate * block, 4);
+  PutLittleEndian(h + 32, block, 2);
+  PutLittleEndian(h + 34, info.bits_per_sample, 2);
+  PutLittleEndian(h + 40, data_bytes, 4);
+  std::fwrite(h, 1, sizeof h, out);
+}
+
+int Decode(const Options& options) {
+  TMPFileStream file(options.input);
+  TMPStreamReader reader(kReaderCapacity);
+  reader.Attach(&file, true);
+  TMP3Info info;
+  info.Attach(&reader);
+  if (!info.ReadHeadTags()) {
+    std::fprintf(stderr, "mp3decode: %s: no audio data\n", options.input.c_str());
+    return 1;
+  }
+  info.ReadTailTags();
+  const int32_t audio_start = info.DataStart();
+  const int32_t audio_size = info.DataSize();
+  info.Attach(nullptr);
+  reader.Seek(audio_start, 0);
+
+  MPSelectCpuRoutines(MPDetectCpu());
+  const auto started = std::chrono::steady_clock::now();
+  TMPFrameLoop loop;
+  if (!loop.Open(reader, audio_size)) {
+    std::fprintf(stderr, "mp3decode: %s: unknown MPEG Audio format.\n", options.input.c_str());
+    return 1;
+  }
+
+  FILE* out = nullptr;
+  if (options.output != Output::kNull) {
+    out = options.path.empty() ? stdout : std::fopen(options.path.c_str(), "wb");
+    if (!out) {
+      std::fprintf(stderr, "mp3decode: %s: %s\n", options.path.c_str(), std::strerror(errno));
+      return 1;
+    }
+    if (options.output == Output::kWav) WriteWavHeader(out, loop.Info(), 0xFFFFFFFFu - 36);
+  }
+
+  alignas(16) uint8_t pcm[kMPMaxPcmBytes];
+  int64_t frames = 0, pcm_bytes = 0;
+  for (;;) {
+    const int32_t bytes = loop.Step(pcm);
+    if (bytes == TMPFrameLoop::kEnd) break;
+    if (bytes == TMPFrameLoop::kSkipped) continue;
+    ++frames;
+    pcm_bytes += bytes;
+    if (out) std::fwrite(pcm, 1, bytes, out);
+  }
+  const double taken =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+  if (out) {
+    // A seekable output gets the real sizes; a pipe keeps the open-ended header.
+    if (options.output == Output::kWav && std::fseek(out, 0, SEEK_SET) == 0) {
+      WriteWavHeader(out, loop.Info(), static_cast<uint32_t>(pcm_bytes));
+    }
+    if (out != stdout) std::fclose(out);
+  }
+  const TMPDecodeInfo& format = loop.Info();
+  const double bytes_per_second =
+      double(format.sample_rate) * format.channels * format.bits_per_sample / 8;
+  const double seconds = pcm_bytes / bytes_per_second;
+  std::fprintf(stderr, "%lld frames, %.3f s of audio, %.3f s taken, %.1fx real time\n",
+               static_cast<long long>(frames), seconds, taken, taken > 0 ? seconds / taken : 0.0);
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ParseOptions(argc, argv, options)) {
+    std::fprintf(stderr, "usage: mp3decode [--raw|--null] INPUT [OUTPUT]\n");
+    return 2;
+  }
+  try {
+    return Decode(options);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "mp3decode: %s\n", e.what());
+    return 1;
+  }
+}
