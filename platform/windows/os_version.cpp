@@ -7,7 +7,9 @@ TOsVersion CurrentOsVersion() {
   // use this record were written against.
   OSVERSIONINFOW info{};
   info.dwOSVersionInfoSize = sizeof info;
+#ifdef _MSC_VER
 #pragma warning(suppress : 4996)
+#endif
   if (!GetVersionExW(&info)) return {};
   TOsVersion version;
   version.Major = static_cast<int>(info.dwMajorVersion);

@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "app/config/apply_names.h"
 #include "app/config/config_names.h"
 #include "app/config/game_table.h"
 #include "platform/files.h"
@@ -258,6 +259,25 @@ TEST_F(ApplyTest, UnwritableTableIsReportedAndKeptWhole) {
   EXPECT_NE(prompts_.Messages[0].find("Config.txt"), std::string::npos);
   EXPECT_EQ(Table(), "1 title\r\n");
   EXPECT_EQ(prompts_.BusyDepth, 0);
+}
+
+TEST(ApplyNamesTest, SafeNamesAlwaysMakeATableLineWithTheirFile) {
+  EXPECT_EQ(TableSafeFileName("a b,c.mp3"), "a_b_c.mp3");
+  EXPECT_EQ(TableSafeFileName("song.MP3"), "song.mp3");
+  EXPECT_EQ(TableSafeFileName("clip.wav"), "clip.wav.mp3");
+  EXPECT_EQ(TableSafeFileName(".mp3"), "_.mp3");
+  EXPECT_EQ(TableSafeFileName(""), "_.mp3");
+  EXPECT_EQ(TableSafeFileName("bad\xFF\xFE.mp3"), "bad__.mp3");
+  EXPECT_EQ(TableSafeFileName("曲①ｱ.mp3"), "曲①ｱ.mp3");
+  EXPECT_TRUE(IsPlainFileName("a.mp3"));
+  for (const char* name : {"", ".", "..", "a/b", "a\\b", "C:x"})
+    EXPECT_FALSE(IsPlainFileName(name));
+}
+
+TEST(ApplyNamesTest, NumberingSkipsEveryTakenNameWithoutRegardToCase) {
+  const std::vector<std::string> taken{"/m/Song.mp3", "/m/SONG2.MP3", "/m/song4.mp3"};
+  EXPECT_EQ(FirstFreeFileName("song.mp3", taken), "song3.mp3");
+  EXPECT_EQ(FirstFreeFileName("other.mp3", taken), "other.mp3");
 }
 
 }  // namespace
