@@ -111,14 +111,14 @@ void ReadLayer2ScaleFactors(TMPLayer12BitReader& bits, const TMPLayer12Stream& s
 }
 
 // Reads the three centred sample values of one granule of a subband in class `quant`.
-void ReadTriple(TMPLayer12BitReader& bits, int quant, float (&value)[3]) {
+void ReadTriple(TMPLayer12BitReader& bits, const TMPLayer12Tables& t, int quant,
+                float (&value)[3]) {
   if (quant == kNoClass) {
     value[0] = value[1] = value[2] = 0.0f;
     return;
   }
   const TMPQuantClass& q = kMPQuantClasses[quant];
   if (q.grouped) {
-    const TMPLayer12Tables& t = MPLayer12Tables();
     const uint32_t code = bits.Read(q.bits);
     const float* group = q.levels == 3   ? t.group3[code]
                          : q.levels == 5 ? t.group5[code]
@@ -133,6 +133,7 @@ void ReadTriple(TMPLayer12BitReader& bits, int quant, float (&value)[3]) {
 void ReadLayer2Samples(TMPLayer12BitReader& bits, const TMPLayer12Stream& stream,
                        const TFrameAllocation& a, float* samples) {
   const int decoded = Decoded(stream);
+  const TMPLayer12Tables& t = MPLayer12Tables();
   for (int part = 0; part < 3; ++part) {
     for (int granule = 0; granule < 4; ++granule) {
       float* slot = samples + (part * 12 + granule * 3) * kMPLayer12SlotValues;
@@ -140,7 +141,7 @@ void ReadLayer2Samples(TMPLayer12BitReader& bits, const TMPLayer12Stream& stream
         const int own = OwnChannels(stream, a, sb);
         float value[3];
         for (int ch = 0; ch < stream.channels; ++ch) {
-          if (ch < own) ReadTriple(bits, a.quant[sb][ch], value);
+          if (ch < own) ReadTriple(bits, t, a.quant[sb][ch], value);
           const float factor = a.factor[sb][ch][part];
           for (int i = 0; i < 3; ++i)
             slot[i * kMPLayer12SlotValues + sb * stream.channels + ch] = value[i] * factor;
@@ -208,7 +209,9 @@ int32_t ReadableBytes(const uint8_t* frame, int32_t in_bytes) {
 
 bool MPLayer12Setup(TMPLayer12Stream& stream, const TMPAudioHeader& header, int frame_bytes,
                     int band_limit) {
-  if (header.sampling_frequency < 0 || header.sampling_frequency > 2) return false;
+  // Layers I and II have no MPEG-2.5 form: its frames would all be refused for their sync.
+  if (header.sync_kind != 1 || header.sampling_frequency < 0 || header.sampling_frequency > 2)
+    return false;
   TMPLayer12Stream s;
   s.layer = header.layer_code == 3 ? 1 : 2;
   s.channels = header.mode == 3 ? 1 : 2;
