@@ -122,13 +122,17 @@ TAudioFormat TSoundOut::Format() const {
 
 void TSoundOut::Open() {
   if (opened_) return;
-  opened_ = true;
   try {
+    // Held throughout, so that a writer on another thread never sees a half-made ring.
+    TMPLockGuard guard(bufferLock_);
+    opened_ = true;
     ++generation_;
     queued_ = 0;
     allDone_.SetEvent();
     paused_ = false;
     playedBase_ = 0;
+    current_ = 0;
+    fill_ = 0;
     // Two seconds of sound in four buffers, each a multiple of 4 bytes.
     const int64_t bytesPerSecond = int64_t{sampleRate_} * channels_ * (bitsPerSample_ / 8);
     bufferSize_ = static_cast<int>((bytesPerSecond * 2000 / 1000 / kBufferCount + 3) / 4 * 4);
@@ -137,9 +141,6 @@ void TSoundOut::Open() {
     } else {
       CreateWaveFile();
     }
-    TMPLockGuard guard(bufferLock_);
-    current_ = 0;
-    fill_ = 0;
     lastTick_ = TickCount();
     lastDoneMs_ = NowMs();
   } catch (...) {
@@ -257,13 +258,11 @@ void TSoundOut::ReleaseOutput() {
     queued_ = 0;
     allDone_.SetEvent();
   }
-  {
-    TMPLockGuard guard(bufferLock_);
-    for (auto& buffer : buffers_) std::vector<uint8_t>().swap(buffer);
-    fill_ = 0;
-  }
-  paused_ = false;
+  TMPLockGuard guard(bufferLock_);
   opened_ = false;
+  for (auto& buffer : buffers_) std::vector<uint8_t>().swap(buffer);
+  fill_ = 0;
+  paused_ = false;
 }
 
 int TSoundOut::Write(const void* data, int length) {

@@ -1,6 +1,7 @@
 #include <alsa/asoundlib.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 
 #include "platform/audio_device.h"
@@ -99,9 +100,13 @@ class TAlsaSink : public IAudioSink {
   bool frozen_ = false;
 };
 
-// The ALSA name of a device: -1 is the default device, n the n-th sound card.
+// The ALSA name of a device: -1 is the default device (KORVA_ALSA_DEVICE names another one, such
+// as "null" on a machine without sound), n the n-th sound card.
 std::string DeviceName(int deviceId) {
-  if (deviceId < 0) return "default";
+  if (deviceId < 0) {
+    const char* chosen = std::getenv("KORVA_ALSA_DEVICE");
+    return chosen != nullptr && *chosen != '\0' ? chosen : "default";
+  }
   int card = -1;
   for (int n = 0; snd_card_next(&card) == 0 && card >= 0; ++n) {
     if (n == deviceId) return "plughw:" + std::to_string(card);

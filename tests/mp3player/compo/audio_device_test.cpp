@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -146,5 +148,39 @@ TEST(NullAudioDevice, VolumeIsKeptPerChannel) {
   EXPECT_EQ(device->Volume().Left, 100);
   EXPECT_EQ(device->Volume().Right, 200);
 }
+
+#ifdef __linux__
+// ALSA's "null" device takes everything at once and plays nothing, but it runs the whole ALSA
+// path: open, writes, the played position, pause and drop.
+TEST(AlsaAudioDevice, RunsOnTheNullPcm) {
+  ::setenv("KORVA_ALSA_DEVICE", "null", 1);
+  std::unique_ptr<IAudioDevice> device;
+  DoneLog log;
+  log.expected = 3;
+  try {
+    device = SystemAudioBackend().Open(-1, TAudioFormat{44100, 2, 16}, log.Callback());
+  } catch (const EAudioError& e) {
+    ::unsetenv("KORVA_ALSA_DEVICE");
+    GTEST_SKIP() << "no ALSA null device: " << e.what();
+  }
+  ::unsetenv("KORVA_ALSA_DEVICE");
+  std::vector<uint8_t> a(17640), b(17640), c(6);
+  device->Prepare(0, a.data(), a.size());
+  device->Prepare(1, b.data(), b.size());
+  device->Prepare(2, c.data(), c.size());
+  device->SetVolume(TAudioVolume{1000, 2000});
+  device->Write(0, a.size());
+  device->Write(1, b.size());
+  device->Write(2, c.size());
+  ASSERT_EQ(log.all.WaitFor(5000), MP_WAIT_OBJECT_0);
+  EXPECT_EQ(log.Indices(), (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(device->Position(), 17640u * 2 + 4) << "the broken frame is left out";
+  device->Pause();
+  device->Write(0, a.size());
+  device->Reset();
+  EXPECT_EQ(log.Indices().size(), 4u);
+  EXPECT_EQ(device->Position(), 0u);
+}
+#endif
 
 }  // namespace

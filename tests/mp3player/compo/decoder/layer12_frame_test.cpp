@@ -93,6 +93,10 @@ TEST(Layer12Setup, ChoosesTheTableOrRefuses) {
     EXPECT_EQ(s.subbands, 30);
   }
 
+  h.sync_kind = 2;  // MPEG-2.5 has no Layer II
+  EXPECT_FALSE(MPLayer12Setup(s, h, 100, 31));
+  h.sync_kind = 1;
+
   h.layer_code = 3;  // Layer I always has 32 subbands, of which the band limit decodes some
   h.sampling_frequency = 3;
   EXPECT_FALSE(MPLayer12Setup(s, h, 100, 31));
