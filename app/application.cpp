@@ -1,10 +1,12 @@
 #include "app/application.h"
 
 #include <QMessageBox>
+#include <QStyle>
 #include <exception>
 
 TKorvaApplication::TKorvaApplication(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationDisplayName(QStringLiteral("Korva"));
+  setWindowIcon(style()->standardIcon(QStyle::SP_MediaVolume));
 }
 
 // Qt cannot carry an exception through its event loop, so it is caught where the event was

@@ -19,7 +19,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 sox -R -n -r 44100 -c 2 -b 16 -e signed "$work/source.raw" synth 300 sine 100-7000 pinknoise \
-  lowpass 15000 vol 0.4
+  lowpass 15000 vol 0.35
 twolame --quiet -r -s 44100 -N 2 -m j -b 192 "$work/source.raw" "$work/five-minutes.mp2"
 streams=("$work/five-minutes.mp2")
 if [ -e "$tables/dewindow" ]; then

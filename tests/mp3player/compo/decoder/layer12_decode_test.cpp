@@ -2,65 +2,19 @@
 // PCM, the output description, the channel conversions and frames that are rejected.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
-#include "mp3player/compo/decoder/decoder.h"
+#include "tests/mp3player/compo/decoder/decoder_test_util.h"
 
 namespace {
 
-std::vector<uint8_t> ReadFile(const std::string& name) {
-  std::ifstream in(std::string(KORVA_TEST_DATA) + "/layer12/" + name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<int16_t> ReadPcm(const std::string& name) {
-  const std::vector<uint8_t> bytes = ReadFile(name);
-  std::vector<int16_t> pcm(bytes.size() / 2);
-  for (size_t i = 0; i < pcm.size(); ++i)
-    pcm[i] = static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-  return pcm;
-}
-
-// Decodes a whole stream the way the player does: the first frame prepares the decoder, every
-// frame is measured by its own header and handed over whole.
-struct Decoded {
-  TMPDecodeInfo info;
-  std::vector<int16_t> pcm;
-};
-
-Decoded DecodeStream(const std::vector<uint8_t>& data, int32_t convert_code = 0) {
-  Decoded out;
-  TMPAudioHeader h;
-  int32_t bitrate = 0, offset = -1;
-  const int32_t length =
-      MPFindSync(data.data(), static_cast<int32_t>(data.size()), h, bitrate, offset);
-  EXPECT_EQ(offset, 0);
-  EXPECT_GT(length, 0);
-  EXPECT_EQ(MPDecodeInit(h, length, 0, 0, convert_code, 24000), 1);
-  MPGetDecodeInfo(out.info);
-  std::vector<uint8_t> pcm(kMPMaxPcmBytes);
-  size_t at = 0;
-  while (at + 4 <= data.size()) {
-    const int32_t frame = MPParseHeader(data.data() + at, 0, h) + MPPaddingBytes(h);
-    EXPECT_GT(frame, 0);
-    if (frame <= 0 || at + static_cast<size_t>(frame) > data.size()) break;
-    const TMPDecodeResult r = MPDecodeFrame(data.data() + at, pcm.data());
-    EXPECT_EQ(r.in_bytes, frame) << "at " << at;
-    EXPECT_EQ(r.out_bytes, out.info.values_per_frame * 2) << "at " << at;
-    for (int32_t i = 0; i < r.out_bytes / 2; ++i)
-      out.pcm.push_back(static_cast<int16_t>(pcm[2 * i] | (pcm[2 * i + 1] << 8)));
-    at += static_cast<size_t>(frame);
-  }
-  return out;
-}
+std::vector<uint8_t> ReadStream(const std::string& name) { return ReadFixture("layer12/" + name); }
 
 const char* const kFixtures[] = {
     "l1_16k_mono_32",    "l1_22k_stereo_128",     "l1_24k_joint16_96", "l1_32k_joint8_256",
@@ -81,14 +35,14 @@ TEST(Layer12Decode, EveryStreamAtFullAccuracy) {
     MPSelectCpuRoutines(flags);
     for (const std::string fixture : kFixtures) {
       SCOPED_TRACE(fixture + " with processor flags " + std::to_string(flags));
-      const Decoded decoded = DecodeStream(ReadFile(StreamName(fixture)));
-      const std::vector<int16_t> reference = ReadPcm(fixture + ".pcm");
+      const std::vector<int16_t> decoded = DecodeStream(ReadStream(StreamName(fixture)), nullptr);
+      const std::vector<int16_t> reference = AsSamples(ReadStream(fixture + ".pcm"));
       ASSERT_FALSE(reference.empty());
-      ASSERT_EQ(decoded.pcm.size(), reference.size());
+      ASSERT_EQ(decoded.size(), reference.size());
       double squares = 0;
       int largest = 0;
       for (size_t i = 0; i < reference.size(); ++i) {
-        const int d = decoded.pcm[i] - reference[i];
+        const int d = decoded[i] - reference[i];
         squares += static_cast<double>(d) * d;
         largest = std::max(largest, std::abs(d));
       }
@@ -102,7 +56,7 @@ TEST(Layer12Decode, EveryStreamAtFullAccuracy) {
 }
 
 TEST(Layer12Decode, DescribesTheOutput) {
-  const std::vector<uint8_t> layer1 = ReadFile("l1_44k_stereo_384_crc.mp1");
+  const std::vector<uint8_t> layer1 = ReadStream("l1_44k_stereo_384_crc.mp1");
   TMPAudioHeader h;
   const int32_t length = MPParseHeader(layer1.data(), 0, h);
   ASSERT_EQ(MPDecodeInit(h, length, 0, 0, 0, 24000), 1);
@@ -115,7 +69,7 @@ TEST(Layer12Decode, DescribesTheOutput) {
   EXPECT_EQ(info.frame_bytes, length);
   EXPECT_EQ(info.type, 0);
 
-  const std::vector<uint8_t> layer2 = ReadFile("l2_16k_mono_32.mp2");
+  const std::vector<uint8_t> layer2 = ReadStream("l2_16k_mono_32.mp2");
   ASSERT_EQ(MPDecodeInit(h, MPParseHeader(layer2.data(), 0, h), 0, 0, 0, 24000), 1);
   MPGetDecodeInfo(info);
   EXPECT_EQ(info.channels, 1);
@@ -139,28 +93,54 @@ TEST(Layer12Decode, ChannelConversions) {
   MPSelectCpuRoutines(0);
   for (const char* name : {"l2_44k_stereo_192.mp2", "l1_48k_dual_448.mp1"}) {
     SCOPED_TRACE(name);
-    const std::vector<uint8_t> data = ReadFile(name);
-    const Decoded stereo = DecodeStream(data);
-    ASSERT_EQ(stereo.info.channels, 2);
-    const Decoded mixed = DecodeStream(data, 1);
-    const Decoded left = DecodeStream(data, 2);
-    const Decoded right = DecodeStream(data, 3);
-    for (const Decoded* mono : {&mixed, &left, &right}) {
-      EXPECT_EQ(mono->info.channels, 1);
-      EXPECT_EQ(mono->info.values_per_frame, stereo.info.values_per_frame / 2);
-      ASSERT_EQ(mono->pcm.size() * 2, stereo.pcm.size());
+    const std::vector<uint8_t> data = ReadStream(name);
+    TMPDecodeInfo stereo_info, info;
+    const std::vector<int16_t> stereo = DecodeStream(data, &stereo_info);
+    ASSERT_EQ(stereo_info.channels, 2);
+    std::vector<int16_t> mono[4];
+    for (int32_t convert = 1; convert <= 3; ++convert) {
+      mono[convert] = DecodeStream(data, &info, convert);
+      EXPECT_EQ(info.channels, 1);
+      EXPECT_EQ(info.values_per_frame, stereo_info.values_per_frame / 2);
+      ASSERT_EQ(mono[convert].size() * 2, stereo.size());
     }
-    for (size_t i = 0; i < left.pcm.size(); ++i) {
-      const int l = stereo.pcm[2 * i], r = stereo.pcm[2 * i + 1];
-      ASSERT_EQ(left.pcm[i], l) << i;
-      ASSERT_EQ(right.pcm[i], r) << i;
-      ASSERT_LE(std::abs(2 * mixed.pcm[i] - (l + r)), 2) << i;
+    for (size_t i = 0; i < stereo.size() / 2; ++i) {
+      const int left = stereo[2 * i], right = stereo[2 * i + 1];
+      ASSERT_LE(std::abs(2 * mono[1][i] - (left + right)), 2) << i;
+      ASSERT_EQ(mono[2][i], left) << i;
+      ASSERT_EQ(mono[3][i], right) << i;
     }
   }
 }
 
+// Every frame reports its own length with the padding slot (4 bytes in Layer I) and the PCM of
+// a whole frame.
+TEST(Layer12Decode, ReportsTheBytesOfEveryFrame) {
+  for (const char* name : {"l1_44k_joint4_128.mp1", "l2_44k_joint_128_crc_pad.mp2"}) {
+    SCOPED_TRACE(name);
+    const std::vector<uint8_t> data = ReadStream(name);
+    TMPAudioHeader h;
+    ASSERT_EQ(MPDecodeInit(h, MPParseHeader(data.data(), 0, h), 0, 0, 0, 24000), 1);
+    TMPDecodeInfo info;
+    MPGetDecodeInfo(info);
+    uint8_t pcm[kMPMaxPcmBytes];
+    int padded = 0;
+    size_t at = 0;
+    while (at < data.size()) {
+      const int32_t length = MPParseHeader(data.data() + at, 0, h) + MPPaddingBytes(h);
+      padded += h.padding_bit;
+      const TMPDecodeResult r = MPDecodeFrame(data.data() + at, pcm);
+      ASSERT_EQ(r.in_bytes, length) << "at " << at;
+      ASSERT_EQ(r.out_bytes, info.values_per_frame * 2);
+      at += static_cast<size_t>(length);
+    }
+    EXPECT_EQ(at, data.size());
+    EXPECT_GT(padded, 0);
+  }
+}
+
 TEST(Layer12Decode, RejectsAFrameWithoutSyncAndSilenceDecodesToZeros) {
-  std::vector<uint8_t> data = ReadFile("l2_44k_stereo_192.mp2");
+  std::vector<uint8_t> data = ReadStream("l2_44k_stereo_192.mp2");
   TMPAudioHeader h;
   const int32_t length = MPParseHeader(data.data(), 0, h);
   ASSERT_EQ(MPDecodeInit(h, length, 0, 0, 0, 24000), 1);
