@@ -5,7 +5,9 @@
 #include <exception>
 
 TKorvaApplication::TKorvaApplication(int& argc, char** argv) : QApplication(argc, argv) {
-  setApplicationDisplayName(QStringLiteral("Korva"));
+  // The title of message boxes. It is not a display name, which Qt would append to the main
+  // window's own title.
+  setApplicationName(QStringLiteral("Korva"));
   setWindowIcon(style()->standardIcon(QStyle::SP_MediaVolume));
 }
 
@@ -21,6 +23,6 @@ bool TKorvaApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 void ShowApplicationError(const char* text) {
-  QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationDisplayName(),
+  QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(),
                         QString::fromUtf8(text));
 }

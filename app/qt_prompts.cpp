@@ -81,8 +81,8 @@ void SetJapaneseCaptions(QMessageBox& box) {
 }
 
 int RunBox(QMessageBox::Icon icon, const std::string& text, QMessageBox::StandardButtons buttons) {
-  QMessageBox box(icon, QApplication::applicationDisplayName(), QString::fromStdString(text),
-                  buttons, QApplication::activeWindow());
+  QMessageBox box(icon, QApplication::applicationName(), QString::fromStdString(text), buttons,
+                  QApplication::activeWindow());
   SetJapaneseCaptions(box);
   TNormalCursorScope cursor;
   return box.exec();
