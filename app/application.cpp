@@ -1,10 +1,14 @@
 #include "app/application.h"
 
 #include <QMessageBox>
+#include <QStyle>
 #include <exception>
 
 TKorvaApplication::TKorvaApplication(int& argc, char** argv) : QApplication(argc, argv) {
-  setApplicationDisplayName(QStringLiteral("Korva"));
+  // The title of message boxes. It is not a display name, which Qt would append to the main
+  // window's own title.
+  setApplicationName(QStringLiteral("Korva"));
+  setWindowIcon(style()->standardIcon(QStyle::SP_MediaVolume));
 }
 
 // Qt cannot carry an exception through its event loop, so it is caught where the event was
@@ -19,6 +23,6 @@ bool TKorvaApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 void ShowApplicationError(const char* text) {
-  QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationDisplayName(),
+  QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationName(),
                         QString::fromUtf8(text));
 }

@@ -169,6 +169,7 @@ class TFormMain : public QMainWindow {
   void CreateMenus();
   void MenuViewAboutToShow();
   void ActionSupportWebPageExecute();
+  void ActionAboutExecute();
   // main_layout.cpp
   void CreateToolBar();
   void CreateUpperArea();

@@ -7,6 +7,7 @@
 #include <QStyle>
 #include <QUrl>
 
+#include "app/about.h"
 #include "app/main.h"
 
 namespace {
@@ -85,6 +86,7 @@ void TFormMain::CreateActions() {
     if (checked) ActionJumpToFile->trigger();
   });
   connect(ActionExit, &QAction::triggered, this, &QWidget::close);
+  connect(ActionAbout, &QAction::triggered, this, &TFormMain::ActionAboutExecute);
   connect(ActionApply, &QAction::triggered, this, &TFormMain::ActionApplyExecute);
   connect(ActionNewConfig, &QAction::triggered, this, &TFormMain::ActionNewConfigExecute);
   connect(ActionDeleteConfig, &QAction::triggered, this, &TFormMain::ActionDeleteConfigExecute);
@@ -126,6 +128,12 @@ void TFormMain::MenuViewAboutToShow() {
   bool allEnabled = true;
   for (QAction* action : FilesActions()) allEnabled = allEnabled && action->isEnabled();
   MenuFileList->setEnabled(allEnabled);
+}
+
+// Escape closes the box as its OK button does.
+void TFormMain::ActionAboutExecute() {
+  TFormAbout about(this);
+  about.exec();
 }
 
 void TFormMain::ActionSupportWebPageExecute() {

@@ -1,7 +1,9 @@
 #include "app/qt_prompts.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <utility>
 
 namespace {
 
@@ -66,9 +68,22 @@ class TNormalCursorScope {
   bool busy_;
 };
 
+// The buttons carry the captions of the system's Japanese message boxes.
+void SetJapaneseCaptions(QMessageBox& box) {
+  const std::pair<QMessageBox::StandardButton, const char*> captions[] = {
+      {QMessageBox::Ok, "OK"},
+      {QMessageBox::Cancel, "キャンセル"},
+      {QMessageBox::Yes, "はい(&Y)"},
+      {QMessageBox::No, "いいえ(&N)"}};
+  for (const auto& [button, caption] : captions) {
+    if (QAbstractButton* b = box.button(button)) b->setText(QString::fromUtf8(caption));
+  }
+}
+
 int RunBox(QMessageBox::Icon icon, const std::string& text, QMessageBox::StandardButtons buttons) {
-  QMessageBox box(icon, QApplication::applicationDisplayName(), QString::fromStdString(text),
-                  buttons, QApplication::activeWindow());
+  QMessageBox box(icon, QApplication::applicationName(), QString::fromStdString(text), buttons,
+                  QApplication::activeWindow());
+  SetJapaneseCaptions(box);
   TNormalCursorScope cursor;
   return box.exec();
 }

@@ -1,5 +1,7 @@
 #include "mp3player/compo/genre_table.h"
 
+#include <iterator>
+
 namespace {
 
 // The ID3v1 genre list with its common extensions; the spellings are the ones users of this

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <iterator>
 #include <string_view>
 
 // The name of an ID3v1 genre byte; empty for the slots that hold no name (148 to 247).

@@ -3,15 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTimer>
 #include <QTreeWidget>
 #include <map>
 
-#include "app/newconfig.h"
 #include "tests/app/game_folder.h"
 
 namespace {
@@ -38,15 +33,7 @@ class ApplyDemoTest : public testing::Test {
     ASSERT_EQ(form_->ListViewConfig->topLevelItemCount(), 12);
   }
 
-  void NewConfig(const QString& name) {
-    QTimer::singleShot(0, [&] {
-      auto* dialog = qobject_cast<TFormNewConfig*>(QApplication::activeModalWidget());
-      ASSERT_NE(dialog, nullptr);
-      dialog->EditName->setText(name);
-      dialog->ButtonOk->click();
-    });
-    form_->ActionNewConfig->trigger();
-  }
+  void NewConfig(const QString& name, int source = 0) { RunNewConfig(*form_, name, source); }
 
   void Assign(const std::string& musicFile, std::initializer_list<int> rows) {
     form_->ListViewFiles->clear();

@@ -2,15 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTimer>
 #include <QTreeWidget>
 
-#include "app/newconfig.h"
 #include "tests/app/game_folder.h"
 
 namespace {
@@ -25,17 +19,7 @@ class ConfigManagementTest : public testing::Test {
     form_ = game_.NewForm();
   }
 
-  // Runs "新規作成(&N)..." and answers its dialog with the name and the source entry.
-  void NewConfig(const QString& name, int source = 0) {
-    QTimer::singleShot(0, [&] {
-      auto* dialog = qobject_cast<TFormNewConfig*>(QApplication::activeModalWidget());
-      ASSERT_NE(dialog, nullptr);
-      dialog->EditName->setText(name);
-      dialog->ListBoxConfigs->setCurrentRow(source);
-      dialog->ButtonOk->click();
-    });
-    form_->ActionNewConfig->trigger();
-  }
+  void NewConfig(const QString& name, int source = 0) { RunNewConfig(*form_, name, source); }
 
   // Puts one row into the file list and selects it, as browsing to the file would.
   void SelectFile(const std::string& folder, const std::string& name) {

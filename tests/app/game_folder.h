@@ -1,13 +1,22 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
 #include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 
 #include "app/main.h"
+#include "app/newconfig.h"
 #include "tests/app/config/fake_prompts.h"
 
 // A scratch install of the game (a music folder with Config.txt, and Config.org unless told
@@ -54,3 +63,15 @@ class TGameFolder {
  private:
   QTemporaryDir root_;
 };
+
+// Runs "新規作成(&N)..." and answers its dialog with the name and the source entry.
+inline void RunNewConfig(TFormMain& form, const QString& name, int source = 0) {
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<TFormNewConfig*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    dialog->EditName->setText(name);
+    dialog->ListBoxConfigs->setCurrentRow(source);
+    dialog->ButtonOk->click();
+  });
+  form.ActionNewConfig->trigger();
+}

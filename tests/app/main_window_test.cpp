@@ -2,15 +2,18 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolBar>
 #include <QTreeWidget>
 
+#include "app/about.h"
 #include "app/main.h"
 #include "controls/seek_track_bar.h"
 #include "tests/app/game_folder.h"
@@ -144,6 +147,21 @@ TEST_F(MainWindowTest, WindowHasItsCaptionAndMinimumTrackingSize) {
   const int ppi = form_->PixelsPerInch();
   EXPECT_EQ(form_->minimumWidth(), ppi * 450 / 100);
   EXPECT_EQ(form_->minimumHeight(), ppi * 300 / 100);
+}
+
+TEST_F(MainWindowTest, AboutBoxShowsNameAndVersionModally) {
+  bool shown = false;
+  QTimer::singleShot(0, [&] {
+    auto* about = qobject_cast<TFormAbout*>(QApplication::activeModalWidget());
+    ASSERT_NE(about, nullptr);
+    shown = true;
+    EXPECT_EQ(about->windowTitle(), "バージョン情報");
+    EXPECT_EQ(about->LabelName->text(), "Korva");
+    EXPECT_EQ(about->LabelVersion->text(), "ver 1.2");
+    about->Button1->click();
+  });
+  form_->ActionAbout->trigger();
+  EXPECT_TRUE(shown);
 }
 
 TEST_F(MainWindowTest, DeleteButtonFollowsItsAction) {

@@ -7,7 +7,7 @@
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication application(argc, argv);
-  QApplication::setApplicationDisplayName(QStringLiteral("Korva"));
+  QApplication::setApplicationName(QStringLiteral("Korva"));
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
 }

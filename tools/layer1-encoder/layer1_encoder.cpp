@@ -147,6 +147,11 @@ void Allocate(const Options& o, Frame& f, int available_bits) {
       f.scale[ch][sb] = ScaleFactorIndex(peak);
       level[ch][sb] = peak > 1e-5 ? 20 * std::log10(peak) : -1000;
     }
+  // Bits that one more allocation step costs: the first brings the scale factors and 2 bits a
+  // sample, every further one a bit a sample.
+  const auto cost = [&](int alloc, bool shared) {
+    return alloc == 0 ? 6 * (shared ? o.channels : 1) + 2 * kSlots : kSlots;
+  };
   int used = 0;
   for (;;) {
     int best_ch = -1, best_sb = -1;
@@ -158,17 +163,13 @@ void Allocate(const Options& o, Frame& f, int available_bits) {
         if (a == 14) continue;
         const double l = shared ? std::max(level[0][sb], level[1][sb]) : level[ch][sb];
         const double margin = l + 96 - 6.02 * (a == 0 ? 0 : a + 1);
-        const int scales = shared ? o.channels : 1;
-        const int cost = a == 0 ? 6 * scales + 2 * kSlots : kSlots;
-        if (margin > best && used + cost <= available_bits)
+        if (margin > best && used + cost(a, shared) <= available_bits)
           best = margin, best_ch = ch, best_sb = sb;
       }
     }
     if (best_ch < 0) break;
     const bool shared = best_sb >= o.bound;
-    const int scales = shared ? o.channels : 1;
-    used += f.alloc[best_ch][best_sb] == 0 ? 6 * scales + 2 * kSlots : kSlots;
-    ++f.alloc[best_ch][best_sb];
+    used += cost(f.alloc[best_ch][best_sb]++, shared);
     if (shared) f.alloc[1][best_sb] = f.alloc[0][best_sb];
   }
 }

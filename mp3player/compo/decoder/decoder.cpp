@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "mp3player/compo/decoder/decoder_state.h"
+#include "mp3player/compo/decoder/layer12.h"
 #include "mp3player/compo/decoder/layer3.h"
 #include "mp3player/compo/decoder/routines.h"
 
@@ -13,7 +14,7 @@ namespace {
 
 // Layer initialisations by layer_code: 1 Layer III, 2 Layer II, 3 Layer I. A layer without an
 // entry is refused.
-const TMPLayerInit kLayerInits[4] = {nullptr, MPLayer3Init, nullptr, nullptr};
+const TMPLayerInit kLayerInits[4] = {nullptr, MPLayer3Init, MPLayer2Init, MPLayer1Init};
 
 // Subbands decoded: enough for `freq_limit`, at most 31 at full rate (subband 31 lies above
 // 20 kHz at every rate and is never decoded), 15 at half and 8 at quarter rate.

@@ -30,12 +30,20 @@ class TMPLayer12BitReader {
   }
 
  private:
-  // Tops the buffer up to at least 57 valid bits.
+  // Tops the buffer up to at least 57 valid bits: whole bytes, eight at a time where the frame
+  // has them.
   void Refill() {
-    while (valid_ <= 56) {
-      buffer_ = (buffer_ << 8) | (next_ < end_ ? *next_++ : 0u);
-      valid_ += 8;
+    const int take = (64 - valid_) / 8;
+    if (end_ - next_ >= 8) {
+      uint64_t word = 0;
+      for (int i = 0; i < 8; ++i) word = (word << 8) | next_[i];
+      buffer_ = take == 8 ? word : (buffer_ << (8 * take)) | (word >> (64 - 8 * take));
+      next_ += take;
+      valid_ += 8 * take;
+      return;
     }
+    for (int i = 0; i < take; ++i) buffer_ = (buffer_ << 8) | (next_ < end_ ? *next_++ : 0u);
+    valid_ += 8 * take;
   }
 
   const uint8_t* next_;

@@ -15,8 +15,29 @@ constexpr int kNoClass = -1;
 struct TFrameAllocation {
   int bound = 0;
   int8_t quant[kMaxSubbands][2] = {};
-  float factor[kMaxSubbands][2][3] = {};
+  float factor[kMaxSubbands][2][3] = {};  // Layer I uses the first of the three.
   int64_t skipped_bits = 0;  // Bits of one granule (or slot) in the subbands not decoded.
+};
+
+// How the samples of one subband and channel are coded.
+struct TSampleCode {
+  int bits = 0;                        // Bits of one code word.
+  int centre = 0;                      // Subtracted from each ungrouped code.
+  const float (*groups)[3] = nullptr;  // Grouped code word -> its three centred values.
+};
+
+// A decoded subband and channel that has samples in the frame, in the order they are read.
+struct TSampleSource {
+  TSampleCode code;
+  int position = 0;             // Index of its value in a slot: subband * channels + channel.
+  bool shared = false;          // The right channel (next position) takes the same values.
+  const float* factor[2] = {};  // Per receiving channel: the factors of the three parts.
+};
+
+struct TSampleSources {
+  TSampleSource source[2 * kMaxSubbands];
+  int count = 0;
+  int slot_width = 0;  // Values of a slot that the frame's channels occupy.
 };
 
 int JointBound(int mode, int mode_extension, int subbands) {
@@ -42,15 +63,68 @@ void ReadHeader(TMPLayer12BitReader& bits, const TMPLayer12Stream& stream, TFram
   a.bound = stream.channels == 2 ? JointBound(mode, mode_extension, stream.subbands) : 0;
 }
 
-// Fills the subbands of every slot that the frame does not decode with zeros.
-void ClearUndecoded(const TMPLayer12Stream& stream, int slots, float* samples) {
-  const int first = Decoded(stream) * stream.channels, end = kMaxSubbands * stream.channels;
-  for (int s = 0; s < slots; ++s)
-    std::fill(samples + s * kMPLayer12SlotValues + first, samples + s * kMPLayer12SlotValues + end,
+// Lists the decoded subbands and channels that have an allocation; `code` gives the coding of
+// an allocation, or bits 0 for none.
+template <typename TCodeOf>
+void ListSources(const TMPLayer12Stream& stream, const TFrameAllocation& a, TCodeOf code,
+                 TSampleSources& sources) {
+  sources.count = 0;
+  sources.slot_width = kMaxSubbands * stream.channels;
+  for (int sb = 0; sb < Decoded(stream); ++sb) {
+    const int own = OwnChannels(stream, a, sb);
+    for (int ch = 0; ch < own; ++ch) {
+      const TSampleCode c = code(a.quant[sb][ch]);
+      if (c.bits == 0) continue;
+      TSampleSource& s = sources.source[sources.count++];
+      s.code = c;
+      s.position = sb * stream.channels + ch;
+      s.shared = own < stream.channels;
+      s.factor[0] = a.factor[sb][ch];
+      s.factor[1] = a.factor[sb][1];
+    }
+  }
+}
+
+// Reads `count` (1, or 3 for a Layer II granule) centred sample values of one source.
+void ReadValues(TMPLayer12BitReader& bits, const TSampleCode& code, int count, float* value) {
+  if (code.groups) {
+    const float* group = code.groups[bits.Read(code.bits)];
+    std::copy(group, group + 3, value);
+    return;
+  }
+  for (int i = 0; i < count; ++i)
+    value[i] = static_cast<float>(static_cast<int>(bits.Read(code.bits)) - code.centre);
+}
+
+// Reads one granule of `slots` consecutive slots (3 in Layer II, 1 in Layer I) scaled by the
+// factors of `part`, then skips the bits of the subbands not decoded.
+void ReadGranule(TMPLayer12BitReader& bits, const TSampleSources& sources, int slots, int part,
+                 int64_t skipped_bits, float* slot) {
+  for (int i = 0; i < slots; ++i)
+    std::fill(slot + i * kMPLayer12SlotValues, slot + i * kMPLayer12SlotValues + sources.slot_width,
               0.0f);
+  for (int n = 0; n < sources.count; ++n) {
+    const TSampleSource& s = sources.source[n];
+    float value[3];
+    ReadValues(bits, s.code, slots, value);
+    for (int i = 0; i < slots; ++i) {
+      float* out = slot + i * kMPLayer12SlotValues + s.position;
+      out[0] = value[i] * s.factor[0][part];
+      if (s.shared) out[1] = value[i] * s.factor[1][part];
+    }
+  }
+  bits.Skip(skipped_bits);
 }
 
 // ---- Layer II ----
+
+TSampleCode Layer2Code(int quant) {
+  if (quant == kNoClass) return {};
+  const TMPQuantClass& q = kMPQuantClasses[quant];
+  if (!q.grouped) return {q.bits, (q.levels - 1) / 2, nullptr};
+  const TMPLayer12Tables& t = MPLayer12Tables();
+  return {q.bits, 0, q.levels == 3 ? t.group3 : q.levels == 5 ? t.group5 : t.group9};
+}
 
 int TripleBits(int quant) {
   if (quant == kNoClass) return 0;
@@ -110,48 +184,23 @@ void ReadLayer2ScaleFactors(TMPLayer12BitReader& bits, const TMPLayer12Stream& s
   }
 }
 
-// Reads the three centred sample values of one granule of a subband in class `quant`.
-void ReadTriple(TMPLayer12BitReader& bits, int quant, float (&value)[3]) {
-  if (quant == kNoClass) {
-    value[0] = value[1] = value[2] = 0.0f;
-    return;
-  }
-  const TMPQuantClass& q = kMPQuantClasses[quant];
-  if (q.grouped) {
-    const TMPLayer12Tables& t = MPLayer12Tables();
-    const uint32_t code = bits.Read(q.bits);
-    const float* group = q.levels == 3   ? t.group3[code]
-                         : q.levels == 5 ? t.group5[code]
-                                         : t.group9[code];
-    std::copy(group, group + 3, value);
-    return;
-  }
-  const int centre = (q.levels - 1) / 2;
-  for (float& v : value) v = static_cast<float>(static_cast<int>(bits.Read(q.bits)) - centre);
-}
-
+// Three parts of four granules of three slots; each part has its own scale factors.
 void ReadLayer2Samples(TMPLayer12BitReader& bits, const TMPLayer12Stream& stream,
                        const TFrameAllocation& a, float* samples) {
-  const int decoded = Decoded(stream);
-  for (int part = 0; part < 3; ++part) {
-    for (int granule = 0; granule < 4; ++granule) {
-      float* slot = samples + (part * 12 + granule * 3) * kMPLayer12SlotValues;
-      for (int sb = 0; sb < decoded; ++sb) {
-        const int own = OwnChannels(stream, a, sb);
-        float value[3];
-        for (int ch = 0; ch < stream.channels; ++ch) {
-          if (ch < own) ReadTriple(bits, a.quant[sb][ch], value);
-          const float factor = a.factor[sb][ch][part];
-          for (int i = 0; i < 3; ++i)
-            slot[i * kMPLayer12SlotValues + sb * stream.channels + ch] = value[i] * factor;
-        }
-      }
-      bits.Skip(a.skipped_bits);
-    }
-  }
+  TSampleSources sources;
+  ListSources(stream, a, Layer2Code, sources);
+  for (int granule = 0; granule < 12; ++granule)
+    ReadGranule(bits, sources, 3, granule / 4, a.skipped_bits,
+                samples + granule * 3 * kMPLayer12SlotValues);
 }
 
 // ---- Layer I ----
+
+// Allocation a codes each sample in a + 1 bits.
+TSampleCode Layer1Code(int alloc) {
+  if (alloc == 0) return {};
+  return {alloc + 1, (1 << alloc) - 1, nullptr};
+}
 
 void ReadLayer1Allocation(TMPLayer12BitReader& bits, const TMPLayer12Stream& stream,
                           TFrameAllocation& a) {
@@ -160,8 +209,7 @@ void ReadLayer1Allocation(TMPLayer12BitReader& bits, const TMPLayer12Stream& str
     for (int ch = 0; ch < own; ++ch) a.quant[sb][ch] = static_cast<int8_t>(bits.Read(4));
     if (own < stream.channels) a.quant[sb][1] = a.quant[sb][0];
     if (sb >= Decoded(stream))
-      for (int ch = 0; ch < own; ++ch)
-        a.skipped_bits += a.quant[sb][ch] != 0 ? a.quant[sb][ch] + 1 : 0;
+      for (int ch = 0; ch < own; ++ch) a.skipped_bits += Layer1Code(a.quant[sb][ch]).bits;
   }
 }
 
@@ -176,24 +224,10 @@ void ReadLayer1ScaleFactors(TMPLayer12BitReader& bits, const TMPLayer12Stream& s
 
 void ReadLayer1Samples(TMPLayer12BitReader& bits, const TMPLayer12Stream& stream,
                        const TFrameAllocation& a, float* samples) {
-  const int decoded = Decoded(stream);
-  for (int s = 0; s < kMPLayer1Slots; ++s) {
-    float* slot = samples + s * kMPLayer12SlotValues;
-    for (int sb = 0; sb < decoded; ++sb) {
-      const int own = OwnChannels(stream, a, sb);
-      float value = 0.0f;
-      for (int ch = 0; ch < stream.channels; ++ch) {
-        const int alloc = a.quant[sb][ch];
-        if (ch < own)
-          value =
-              alloc == 0
-                  ? 0.0f
-                  : static_cast<float>(static_cast<int>(bits.Read(alloc + 1)) - ((1 << alloc) - 1));
-        slot[sb * stream.channels + ch] = value * a.factor[sb][ch][0];
-      }
-    }
-    bits.Skip(a.skipped_bits);
-  }
+  TSampleSources sources;
+  ListSources(stream, a, Layer1Code, sources);
+  for (int slot = 0; slot < kMPLayer1Slots; ++slot)
+    ReadGranule(bits, sources, 1, 0, a.skipped_bits, samples + slot * kMPLayer12SlotValues);
 }
 
 // The bytes of the frame that may be read: its length and padding, and no more than its own
@@ -205,10 +239,11 @@ int32_t ReadableBytes(const uint8_t* frame, int32_t in_bytes) {
 }
 
 }  // namespace
-
 bool MPLayer12Setup(TMPLayer12Stream& stream, const TMPAudioHeader& header, int frame_bytes,
                     int band_limit) {
-  if (header.sampling_frequency < 0 || header.sampling_frequency > 2) return false;
+  // Layers I and II have no MPEG-2.5 form: its frames would all be refused for their sync.
+  if (header.sync_kind != 1 || header.sampling_frequency < 0 || header.sampling_frequency > 2)
+    return false;
   TMPLayer12Stream s;
   s.layer = header.layer_code == 3 ? 1 : 2;
   s.channels = header.mode == 3 ? 1 : 2;
@@ -244,6 +279,5 @@ int32_t MPLayer12ReadFrame(const TMPLayer12Stream& stream, const uint8_t* frame,
     ReadLayer2ScaleFactors(bits, stream, a);
     ReadLayer2Samples(bits, stream, a, samples);
   }
-  ClearUndecoded(stream, stream.layer == 1 ? kMPLayer1Slots : kMPLayer2Slots, samples);
   return in_bytes;
 }

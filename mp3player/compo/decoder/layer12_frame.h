@@ -24,8 +24,8 @@ struct TMPLayer12Stream {
 };
 
 // Prepares `stream` for the Layer I or II stream of `header` whose frames are `frame_bytes` long
-// without padding, decoding at most `band_limit` subbands. Returns false for a reserved sampling
-// frequency and for a Layer II bit rate and mode that have no allocation table.
+// without padding, decoding at most `band_limit` subbands. Returns false for an MPEG-2.5 header,
+// a reserved sampling frequency and a Layer II bit rate and mode that have no allocation table.
 bool MPLayer12Setup(TMPLayer12Stream& stream, const TMPAudioHeader& header, int frame_bytes,
                     int band_limit);
 

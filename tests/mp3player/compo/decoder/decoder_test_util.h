@@ -23,8 +23,10 @@ inline std::vector<int16_t> AsSamples(const std::vector<uint8_t>& bytes) {
 }
 
 // Decodes a clean stream (no tags, no garbage) frame by frame from its first sync, a rejected
-// frame as silence. Returns the PCM samples; `info` receives the output description.
-inline std::vector<int16_t> DecodeStream(const std::vector<uint8_t>& file, TMPDecodeInfo* info) {
+// frame as silence, with the channel conversion `convert`. Returns the PCM samples; `info`
+// receives the output description.
+inline std::vector<int16_t> DecodeStream(const std::vector<uint8_t>& file, TMPDecodeInfo* info,
+                                         int32_t convert = 0) {
   std::vector<int16_t> out;
   TMPAudioHeader header;
   int32_t bitrate = 0, offset = 0;
@@ -32,7 +34,7 @@ inline std::vector<int16_t> DecodeStream(const std::vector<uint8_t>& file, TMPDe
       MPFindSync(file.data(), static_cast<int32_t>(file.size()), header, bitrate, offset);
   if (first_length <= 0) return out;
   const int32_t free_size = header.bitrate_index == 0 ? first_length : 0;
-  if (!MPDecodeInit(header, first_length, 0, 0, 0, 24000)) return out;
+  if (!MPDecodeInit(header, first_length, 0, 0, convert, 24000)) return out;
   TMPDecodeInfo format;
   MPGetDecodeInfo(format);
   if (info) *info = format;

@@ -49,3 +49,24 @@ TEST_P(Layer3Accuracy, MatchesReferenceDecoder) {
 INSTANTIATE_TEST_SUITE_P(Fixtures, Layer3Accuracy, testing::ValuesIn(kFixtures));
 
 }  // namespace
+
+namespace {
+
+// The processor-specific forms give the same audio as the generic ones, within one LSB.
+TEST(Layer3Variants, FastFormsAgreeWithGenericForms) {
+  for (const char* name : kFixtures) {
+    const std::vector<uint8_t> mp3 = ReadFixture(std::string("layer3/") + name + ".mp3");
+    MPSelectCpuRoutines(0);
+    const std::vector<int16_t> generic = DecodeStream(mp3, nullptr);
+    MPSelectCpuRoutines(kMPCpuFpu | kMPCpuIntel | kMPCpuFamily6 | kMPCpuCmov);
+    ASSERT_EQ(MPInstalledCpuVariants().hybrid, mcvPentium);
+    const std::vector<int16_t> fast = DecodeStream(mp3, nullptr);
+    MPSelectCpuRoutines(0);
+    ASSERT_EQ(generic.size(), fast.size()) << name;
+    for (size_t i = 0; i < generic.size(); ++i) {
+      ASSERT_LE(std::abs(generic[i] - fast[i]), 1) << name << " sample " << i;
+    }
+  }
+}
+
+}  // namespace

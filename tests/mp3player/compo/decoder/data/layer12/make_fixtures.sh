@@ -78,3 +78,11 @@ layer1 l1_48k_dual_448 48000 2 dual 448
 layer1 l1_22k_stereo_128 22050 2 stereo 128
 layer1 l1_16k_mono_32 16000 1 mono 32
 layer1 l1_24k_joint16_96 24000 2 joint16 96 --crc
+
+# Seeds for the decoder's fuzz target: the first frames of a few streams.
+seeds="$top/tools/fuzz/seeds/fuzz_decoder"
+mkdir -p "$seeds"
+for name in l1_44k_joint4_128.mp1 l1_24k_joint16_96.mp1 l2_44k_joint_128_crc_pad.mp2 \
+  l2_48k_stereo_64.mp2 l2_16k_mono_32.mp2 l2_24k_dual_16.mp2; do
+  head -c 1200 "$here/$name" > "$seeds/layer12_$name"
+done

@@ -1,0 +1,74 @@
+// The synthesis slot loops of Layers I and II. Their subband samples come in slots of 64 floats:
+// the channels interleaved in two-channel streams, the 32 subbands contiguous in single-channel
+// streams (see layer12_frame.h).
+#include <cstdint>
+
+#include "mp3player/compo/decoder/layer12.h"
+#include "mp3player/compo/decoder/layer12_frame.h"
+#include "mp3player/compo/decoder/routines.h"
+
+namespace {
+
+// A single-channel stream.
+void MonoStream(const float* samples, int32_t slots, int16_t* pcm) {
+  TMPSynthState& synth = MPState.synth;
+  for (int32_t slot = 0; slot < slots; ++slot) {
+    MPSynthDct(samples + slot * kMPLayer12SlotValues, 1, synth.ring[0], synth.pos[0]);
+    MPRoutines.window_mono(synth.ring[0], synth.pos[0], pcm + 32 * slot);
+    synth.pos[0] = (synth.pos[0] - 32) & 511;
+  }
+}
+
+// Both channels, interleaved; the two rings advance together on the first ring's position.
+void Stereo(const float* samples, int32_t slots, int16_t* pcm) {
+  TMPSynthState& synth = MPState.synth;
+  for (int32_t slot = 0; slot < slots; ++slot) {
+    const float* in = samples + slot * kMPLayer12SlotValues;
+    const int32_t pos = synth.pos[0];
+    MPSynthDct(in, 2, synth.ring[0], pos);
+    MPSynthDct(in + 1, 2, synth.ring[1], pos);
+    MPRoutines.window_stereo(synth.ring[0], pos, pcm + 64 * slot);
+    MPRoutines.window_stereo(synth.ring[1], pos, pcm + 64 * slot + 1);
+    synth.pos[0] = (pos - 32) & 511;
+  }
+}
+
+// Both channels averaged into one. The average bypasses the subband equalizer.
+void MixToMono(const float* samples, int32_t slots, int16_t* pcm) {
+  TMPSynthState& synth = MPState.synth;
+  for (int32_t slot = 0; slot < slots; ++slot) {
+    const float* in = samples + slot * kMPLayer12SlotValues;
+    float mixed[32];
+    for (int32_t k = 0; k < 32; ++k) mixed[k] = (in[2 * k] + in[2 * k + 1]) * 0.5f;
+    MPSynthDctPlain(mixed, synth.ring[0], synth.pos[0]);
+    MPRoutines.window_mono(synth.ring[0], synth.pos[0], pcm + 32 * slot);
+    synth.pos[0] = (synth.pos[0] - 32) & 511;
+  }
+}
+
+// One channel of a two-channel stream: 0 left, 1 right.
+template <int32_t kChannel>
+void OneChannel(const float* samples, int32_t slots, int16_t* pcm) {
+  TMPSynthState& synth = MPState.synth;
+  for (int32_t slot = 0; slot < slots; ++slot) {
+    MPSynthDct(samples + slot * kMPLayer12SlotValues + kChannel, 2, synth.ring[0], synth.pos[0]);
+    MPRoutines.window_mono(synth.ring[0], synth.pos[0], pcm + 32 * slot);
+    synth.pos[0] = (synth.pos[0] - 32) & 511;
+  }
+}
+
+}  // namespace
+
+TMPLayer12SlotLoop MPLayer12ChooseSlotLoop(int32_t stream_channels, int32_t convert_code) {
+  if (stream_channels == 1) return MonoStream;
+  switch (convert_code & 3) {
+    case 1:
+      return MixToMono;
+    case 2:
+      return OneChannel<0>;
+    case 3:
+      return OneChannel<1>;
+    default:
+      return Stereo;
+  }
+}
