@@ -149,6 +149,34 @@ TEST_F(ApplyTest, NewNamesNeverReplaceTheGamesOwnFiles) {
   EXPECT_EQ(Music("Config.org.mp3"), "own Config.org");
 }
 
+TEST_F(ApplyTest, SongsPlacedInTheMusicFolderAreNeverOverwrittenOrDeleted) {
+  WriteBytes(music_ + "/extra.mp3", "placed");
+  Assign(1, music_ + "/extra.mp3");
+  Assign(2, Own("extra.mp3"));
+  ASSERT_TRUE(Apply());
+  ASSERT_TRUE(Apply());
+  EXPECT_EQ(Table(), "1 extra2\r\n2 extra3\r\n3 town,loop\r\n4 ending\r\n");
+  EXPECT_EQ(Music("extra.mp3"), "placed");
+  EXPECT_EQ(Music("extra2.mp3"), "placed");
+  EXPECT_EQ(Music("extra3.mp3"), "own extra.mp3");
+  EXPECT_TRUE(prompts_.Messages.empty());
+}
+
+TEST_F(ApplyTest, GameFilesKeepTheNamesTheirOwnTableGaveThem) {
+  WriteBytes(music_ + "/Config.org", "1 title,loop\r\n5 \"town music\",LOP\r\n6 ../up\r\n");
+  defaults_.LoadFromGameTable(music_ + "/Config.org");
+  Assign(1, Own("one.mp3"));
+  ASSERT_TRUE(Apply());
+  EXPECT_EQ(Table(), "1 one\r\n5 \"town music\",loop\r\n6 ../up\r\n");
+  TKorvaConfig read;
+  read.LoadFromGameTable(music_ + "/Config.txt");
+  ASSERT_EQ(read.Count(), 3);
+  for (int i = 1; i < 3; ++i) {
+    EXPECT_EQ(read.Items(i).FileName, defaults_.Items(i).FileName);
+    EXPECT_EQ(read.Items(i).Loop, defaults_.Items(i).Loop);
+  }
+}
+
 TEST_F(ApplyTest, NamesHoldOnlyCharactersTheTableCanCarry) {
   Assign(1, Own("Ärger 曲 \"x\".mp3"));
   Assign(2, Own("tab\there.MP3"));
