@@ -145,7 +145,8 @@ bool ApplyUserConfig(const TKorvaConfig& defaultConfig, const TKorvaConfig& user
   std::vector<std::string> failures;
   {
     TBusyScope busy(prompts);
-    const std::vector<std::string> lines = CopyFiles(effective, destinations, musicFolder, failures);
+    const std::vector<std::string> lines =
+        CopyFiles(effective, destinations, musicFolder, failures);
     WriteTextLines(JoinPath(musicFolder, kGameTableName), lines, TTextEncoding::tenCodePageOnly);
   }
   if (!failures.empty()) prompts.ShowMessage(CopyFailureText(failures));

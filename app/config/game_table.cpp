@@ -44,9 +44,9 @@ std::string PlainField(std::string_view line, std::size_t& p) {
 // the game's own table may hold blanks or commas (it was quoted there); unquoted, the line would
 // name another file and the scene would lose its music.
 std::string TableField(const std::string& name) {
-  const bool plain = !name.empty() && name.front() != '"' &&
-                     std::none_of(name.begin(), name.end(),
-                                  [](char c) { return c == ',' || IsBlank(c); });
+  const bool plain =
+      !name.empty() && name.front() != '"' &&
+      std::none_of(name.begin(), name.end(), [](char c) { return c == ',' || IsBlank(c); });
   if (plain) return name;
   std::string field = "\"";
   for (char c : name) field += c == '"' ? std::string("\"\"") : std::string(1, c);
