@@ -401,12 +401,11 @@ TEST_F(SoundOutFiles, UncreatableWavFileRaisesAndStaysClosed) {
 // closing at that moment. Close must end in the error instead of waiting for the worker.
 TEST(TSoundOut, WorkerErrorWhileClosingEndsInAnError) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  // Declared before the output, so that the worker has left the hook before they go.
+  TMPSimpleEvent taken;
   TFakeAudioBackend device;
   TSoundOut out(&device);
-  TMPSimpleEvent taken;
-  std::atomic<int> forwarded{0};
   out.SetOnThreadError([&](TSoundOut*, const std::exception&, bool& handled) {
-    ++forwarded;
     taken.WaitFor(10000);
     handled = true;
   });
@@ -434,8 +433,8 @@ TEST(TSoundOut, NullDeviceClosesWhenTheQueuedSoundHasPlayed) {
   ASSERT_EQ(out.Write(pcm.data(), 6000), 6000);
   std::this_thread::sleep_for(200ms);
   const int64_t early = out.GetDoneBytes();
-  EXPECT_GE(early, 1000);
-  EXPECT_LE(early, 3000);
+  EXPECT_GE(early, 400);  // 1600 on an idle machine
+  EXPECT_LE(early, 5000);
   out.Close();
   const auto elapsed = Clock::now() - start;
   EXPECT_GE(elapsed, 700ms);
