@@ -93,10 +93,13 @@ bool EnableSse() { return false; }
 #endif
 
 // The form installed for a variant family in this build: the non-generic families share the
-// build's vectorised form, which exists where the processor has SSE2.
+// build's vectorised form (four lanes with SSE2, eight with AVX2 and FMA where the processor has
+// them).
 template <typename Fn>
-Fn Pick(TMPCpuVariant variant, Fn generic, Fn fast) {
-  return variant == mcvGeneric ? generic : fast;
+Fn Pick(TMPCpuVariant variant, Fn generic, Fn fast, Fn avx2 = nullptr) {
+  if (variant == mcvGeneric) return generic;
+  static const bool has_avx2 = MPHasAvx2Fma();
+  return avx2 && has_avx2 ? avx2 : fast;
 }
 
 }  // namespace
@@ -166,10 +169,12 @@ void MPSelectCpuRoutines(int32_t flags) {
   installed = MPChooseCpuVariants(flags);
   TMPRoutines& r = MPRoutines;
   r.alias = Pick(installed.alias, MPAliasGeneric, MPAliasFast);
-  r.window_mono = Pick(installed.window_mono, MPWindowMonoGeneric, MPWindowMonoFast);
-  r.window_stereo = Pick(installed.window_stereo, MPWindowStereoGeneric, MPWindowStereoFast);
-  r.hybrid = Pick(installed.hybrid, MPHybridGeneric, MPHybridFast);
-  r.imdct36 = Pick(installed.imdct36, MPImdct36Generic, MPImdct36Fast);
+  r.window_mono =
+      Pick(installed.window_mono, MPWindowMonoGeneric, MPWindowMonoFast, MPWindowMonoAvx2);
+  r.window_stereo =
+      Pick(installed.window_stereo, MPWindowStereoGeneric, MPWindowStereoFast, MPWindowStereoAvx2);
+  r.hybrid = Pick(installed.hybrid, MPHybridGeneric, MPHybridFast, MPHybridAvx2);
+  r.imdct36 = Pick(installed.imdct36, MPImdct36Generic, MPImdct36Fast, MPImdct36Avx2);
   r.imdct12 = Pick(installed.imdct12, MPImdct12Generic, MPImdct12Fast);
 }
 

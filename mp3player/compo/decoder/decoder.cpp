@@ -61,6 +61,24 @@ void MPSetSamplesPerChannel(int32_t samples) {
 
 void MPWriteSilence(uint8_t* pcm) { std::memset(pcm, MPState.silent_value, MPState.pcm_bytes); }
 
+// Decimates or narrows full-rate 16-bit PCM to the requested output form.
+void MPConvertOutput(const int16_t* full, int32_t full_values, uint8_t* pcm) {
+  const TMPDecoderState& st = MPState;
+  const int32_t channels = st.channels;
+  const int32_t step = 1 << st.reduction;
+  int32_t out = 0;
+  for (int32_t i = 0; i < full_values / channels; i += step) {
+    for (int32_t c = 0; c < channels; ++c) {
+      const int16_t v = full[i * channels + c];
+      if (st.bits == 8) {
+        pcm[out++] = static_cast<uint8_t>((v >> 8) + 128);
+      } else {
+        std::memcpy(pcm + 2 * out++, &v, 2);
+      }
+    }
+  }
+}
+
 void MPGetDecodeInfo(TMPDecodeInfo& info) {
   const TMPDecoderState& s = MPState;
   info.channels = s.channels;

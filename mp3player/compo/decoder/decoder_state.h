@@ -94,6 +94,10 @@ void MPSetSamplesPerChannel(int32_t samples);
 // Fills the frame's PCM with the silent value.
 void MPWriteSilence(uint8_t* pcm);
 
+// Turns `full_values` values of full-rate 16-bit PCM into the requested output (rate reduced
+// by dropping samples, or 8-bit) in `pcm`.
+void MPConvertOutput(const int16_t* full, int32_t full_values, uint8_t* pcm);
+
 // Synthesis (synth.cpp).
 void MPSynthReset();
 // DCT-32 of one slot of 32 subband values, read every `stride` floats, into `ring` at `pos`,

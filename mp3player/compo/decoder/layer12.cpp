@@ -21,7 +21,11 @@ TMPLayer12State L12;
 TMPDecodeResult DecodeFrame(const uint8_t* bytes, uint8_t* pcm) {
   const int32_t in_bytes = MPLayer12ReadFrame(L12.stream, bytes, L12.samples);
   if (in_bytes == 0) return {};
-  L12.slot_loop(L12.samples, L12.slots, reinterpret_cast<int16_t*>(pcm));
+  // Full-rate 16-bit output goes straight to the caller; other forms are converted from it.
+  const bool direct = MPState.reduction == 0 && MPState.bits == 16;
+  alignas(16) int16_t full[kMPLayer2Slots * 32 * 2];
+  L12.slot_loop(L12.samples, L12.slots, direct ? reinterpret_cast<int16_t*>(pcm) : full);
+  if (!direct) MPConvertOutput(full, L12.slots * 32 * MPState.channels, pcm);
   return {in_bytes, MPState.pcm_bytes};
 }
 

@@ -141,24 +141,6 @@ int32_t FillReservoir(const uint8_t* main_data, int32_t size) {
   return start < 0 ? -1 : start * 8;
 }
 
-// Decimates or narrows full-rate 16-bit PCM to the requested output form.
-void ConvertOutput(const int16_t* full, int32_t full_values, uint8_t* pcm) {
-  const TMPDecoderState& st = MPState;
-  const int32_t channels = st.channels;
-  const int32_t step = 1 << st.reduction;
-  int32_t out = 0;
-  for (int32_t i = 0; i < full_values / channels; i += step) {
-    for (int32_t c = 0; c < channels; ++c) {
-      const int16_t v = full[i * channels + c];
-      if (st.bits == 8) {
-        pcm[out++] = static_cast<uint8_t>((v >> 8) + 128);
-      } else {
-        std::memcpy(pcm + 2 * out++, &v, 2);
-      }
-    }
-  }
-}
-
 template <bool kMpeg1>
 TMPDecodeResult DecodeFrame(const uint8_t* bytes, uint8_t* pcm) {
   TMPLayer3State& s = MPL3;
@@ -198,7 +180,7 @@ TMPDecodeResult DecodeFrame(const uint8_t* bytes, uint8_t* pcm) {
     DecodeGranule(0, s.granule_toggle, bit_pos, out);
     s.granule_toggle ^= 1;
   }
-  if (!direct) ConvertOutput(full, granule_values * (kMpeg1 ? 2 : 1), pcm);
+  if (!direct) MPConvertOutput(full, granule_values * (kMpeg1 ? 2 : 1), pcm);
   return result;
 }
 

@@ -112,13 +112,14 @@ struct TMPLayer3Tables {
   float global_gain[262];
   float scalefactor[2][4][32];
   float subblock_gain[8];
-  float power[64];
+  // x * |x|^(1/3) at x + 8206, for the whole range of Huffman values.
+  float power[2 * 8206 + 1];
   float alias_cs[8];
   float alias_ca[8];
   float intensity1[2][8][2];
   float intensity2[2][2][64][2];  // [intensity_scale][M/S][is_pos][left, right].
   float imdct_window[4][36];
-  float cos36[18][20];  // [k][n], rows padded for vector loads.
+  float cos36[18][24];  // [k][n], rows padded for vector loads.
   float cos12[6][8];
 };
 
@@ -137,16 +138,28 @@ int32_t MPLayer3Huffman(const uint8_t* base, int32_t bit_pos, int32_t end_pos,
 int32_t MPLayer3Requantise(const TMPGranuleInfo& gi, int32_t channel, int32_t nonzero, float* out);
 void MPLayer3Stereo(int32_t slot);
 void MPLayer3AliasAndEq(int32_t slot, int32_t channels);
+// The 36-point IMDCT's last step: the DCT-IV `z` of the subband's lines arranged, windowed and
+// overlapped into `out` and the new overlap.
+void MPImdct36Finish(const float* z, float* lines, const float* overlap, float* out,
+                     const float* window);
 TMPChannelTransform MPLayer3ChooseTransform(int32_t stream_channels, int32_t convert);
 
 // Bit reader A: reads MSB first at bit position `pos` of `base`, n <= 25 bits. It loads four
-// bytes, so the buffers it reads keep at least four guard bytes after their data.
+// bytes (MPBitWindow eight), so the buffers it reads keep guard bytes after their data.
 inline uint32_t MPPeekBits(const uint8_t* base, int32_t pos, int32_t n) {
   if (n == 0) return 0;
   const uint8_t* p = base + (pos >> 3);
   const uint32_t word =
       (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | uint32_t{p[3]};
   return (word << (pos & 7)) >> (32 - n);
+}
+
+// The next 57 or more bits at `pos`, most significant first; needs eight bytes after `pos`.
+inline uint64_t MPBitWindow(const uint8_t* base, int32_t pos) {
+  const uint8_t* p = base + (pos >> 3);
+  uint64_t word = 0;
+  for (int32_t i = 0; i < 8; ++i) word = (word << 8) | p[i];
+  return word << (pos & 7);
 }
 
 inline uint32_t MPReadBits(const uint8_t* base, int32_t& pos, int32_t n) {

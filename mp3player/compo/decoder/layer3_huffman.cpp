@@ -64,8 +64,22 @@ void BuildTrees() {
   built = true;
 }
 
+// Takes `bits` bits from the window at `used`.
+inline uint32_t Take(uint64_t window, int32_t& used, int32_t bits) {
+  const uint32_t v = static_cast<uint32_t>((window << used) >> (64 - bits));
+  used += bits;
+  return v;
+}
+
+// One value of a pair: the linbits extension of 15, then the sign of a nonzero value.
+inline int32_t Value(int32_t v, int32_t linbits, uint64_t window, int32_t& used) {
+  if (v == 15 && linbits) v += Take(window, used, linbits);
+  if (v && Take(window, used, 1)) v = -v;
+  return v;
+}
+
 // Decodes pairs into v[from..to) with big-value table `table`. Returns false when the data ran
-// past the channel's end.
+// past the channel's end. A pair takes at most 47 bits, so one bit window serves it.
 bool DecodePairs(const uint8_t* base, int32_t& pos, int32_t end_pos, int32_t* v, int32_t from,
                  int32_t to, int32_t table) {
   const TMPHuffCodeTable& codes = kMPHuffCodeTables[table];
@@ -76,36 +90,29 @@ bool DecodePairs(const uint8_t* base, int32_t& pos, int32_t end_pos, int32_t* v,
   const uint32_t* tree = trees[codes.base].data();
   const int32_t linbits = codes.linbits;
   for (int32_t i = from; i < to; i += 2) {
+    const uint64_t window = MPBitWindow(base, pos);
+    int32_t used = 0;
     const uint32_t* level = tree;
     uint32_t cell;
     for (;;) {
       const int32_t width = static_cast<int32_t>(level[0]);
-      cell = level[1 + MPPeekBits(base, pos, width)];
+      cell = level[1 + ((window << used) >> (64 - width))];
       if (cell >> 24) break;
-      pos += width;
+      used += width;
       level += cell;
     }
-    pos += cell >> 24;
-    int32_t x = (cell >> 8) & 0xFF;
-    int32_t y = (cell >> 16) & 0xFF;
-    if (x) {
-      if (x == 15 && linbits) x += MPReadBits(base, pos, linbits);
-      if (MPReadBits(base, pos, 1)) x = -x;
-    }
-    if (y) {
-      if (y == 15 && linbits) y += MPReadBits(base, pos, linbits);
-      if (MPReadBits(base, pos, 1)) y = -y;
-    }
-    v[i] = x;
-    v[i + 1] = y;
+    used += cell >> 24;
+    v[i] = Value((cell >> 8) & 0xFF, linbits, window, used);
+    v[i + 1] = Value((cell >> 16) & 0xFF, linbits, window, used);
+    pos += used;
     if (pos > end_pos) return false;
   }
   return true;
 }
 
-int32_t SignedValue(const uint8_t* base, int32_t& pos, uint32_t bit) {
+int32_t SignedOne(uint64_t window, int32_t& used, uint32_t bit) {
   if (!bit) return 0;
-  return MPReadBits(base, pos, 1) ? -1 : 1;
+  return Take(window, used, 1) ? -1 : 1;
 }
 
 }  // namespace
@@ -140,18 +147,21 @@ int32_t MPLayer3Huffman(const uint8_t* base, int32_t pos, int32_t end_pos,
   int32_t previous_nonzero = count;
   int32_t i = count;
   while (i < st.band_lines && i + 4 <= 576 && end_pos - pos > min_bits) {
+    const uint64_t window = MPBitWindow(base, pos);
+    int32_t used = 0;
     uint32_t vwxy;
     if (gi.count1table_select) {
-      vwxy = 15 - MPReadBits(base, pos, 4);
+      vwxy = 15 - Take(window, used, 4);
     } else {
-      const uint32_t cell = table_a[1 + MPPeekBits(base, pos, 6)];
-      pos += cell >> 24;
+      const uint32_t cell = table_a[1 + Take(window, used, 6)];
+      used += static_cast<int32_t>(cell >> 24) - 6;
       vwxy = (cell >> 8) & 0xFF;
     }
-    v[i] = SignedValue(base, pos, vwxy & 8);
-    v[i + 1] = SignedValue(base, pos, vwxy & 4);
-    v[i + 2] = SignedValue(base, pos, vwxy & 2);
-    v[i + 3] = SignedValue(base, pos, vwxy & 1);
+    v[i] = SignedOne(window, used, vwxy & 8);
+    v[i + 1] = SignedOne(window, used, vwxy & 4);
+    v[i + 2] = SignedOne(window, used, vwxy & 2);
+    v[i + 3] = SignedOne(window, used, vwxy & 1);
+    pos += used;
     previous_nonzero = nonzero;
     if (vwxy & 3) {
       nonzero = i + 4;

@@ -19,11 +19,15 @@ inline float Long36(const float* z, int32_t i) {
   return i < 9 ? z[i + 9] : i < 27 ? z[26 - i] : z[i - 27];
 }
 
-void Imdct36Output(const float* z, float* lines, const float* overlap, float* out,
-                   const float* window) {
+}  // namespace
+
+void MPImdct36Finish(const float* z, float* lines, const float* overlap, float* out,
+                     const float* window) {
   for (int32_t i = 0; i < 18; ++i) out[32 * i] = window[i] * Long36(z, i) + overlap[i];
   for (int32_t i = 0; i < 18; ++i) lines[i] = window[18 + i] * Long36(z, 18 + i);
 }
+
+namespace {
 
 // The three short windows: each 12-point IMDCT (a 6-point DCT-IV, arranged like the long one)
 // is windowed and added in at 6 + 6w of the 36 values.
@@ -207,7 +211,7 @@ void MPImdct36Generic(float* lines, const float* overlap, float* out, const floa
     for (int32_t k = 0; k < 18; ++k) s += lines[k] * MPL3Tables.cos36[k][n];
     z[n] = s;
   }
-  Imdct36Output(z, lines, overlap, out, window);
+  MPImdct36Finish(z, lines, overlap, out, window);
 }
 
 void MPImdct36Fast(float* lines, const float* overlap, float* out, const float* window) {
@@ -222,7 +226,7 @@ void MPImdct36Fast(float* lines, const float* overlap, float* out, const float* 
   }
   alignas(16) float z[20];
   for (int32_t b = 0; b < 5; ++b) _mm_store_ps(z + 4 * b, acc[b]);
-  Imdct36Output(z, lines, overlap, out, window);
+  MPImdct36Finish(z, lines, overlap, out, window);
 #else
   MPImdct36Generic(lines, overlap, out, window);
 #endif
@@ -246,6 +250,12 @@ int32_t MPHybridGeneric(float* current, const float* previous, float* out, int32
 int32_t MPHybridFast(float* current, const float* previous, float* out, int32_t block_type,
                      int32_t long_lines, int32_t lines, int32_t previous_lines, int32_t subbands) {
   return HybridWith<MPImdct36Fast, MPImdct12Fast>(current, previous, out, block_type, long_lines,
+                                                  lines, previous_lines, subbands);
+}
+
+int32_t MPHybridAvx2(float* current, const float* previous, float* out, int32_t block_type,
+                     int32_t long_lines, int32_t lines, int32_t previous_lines, int32_t subbands) {
+  return HybridWith<MPImdct36Avx2, MPImdct12Fast>(current, previous, out, block_type, long_lines,
                                                   lines, previous_lines, subbands);
 }
 

@@ -9,12 +9,9 @@
 
 namespace {
 
-// v * |v|^(1/3), from the table for the common small values.
-inline float Power(int32_t v) {
-  if (static_cast<uint32_t>(v + 32) < 64) return MPL3Tables.power[v + 32];
-  const float magnitude = static_cast<float>(v < 0 ? -v : v);
-  return static_cast<float>(v) * std::pow(magnitude, 1.0f / 3.0f);
-}
+// v * |v|^(1/3); Huffman values lie within +-(15 + 8191). Without branches, because zero and
+// nonzero values alternate unpredictably.
+inline float Power(int32_t v) { return MPL3Tables.power[8206 + std::clamp(v, -8206, 8206)]; }
 
 // Requantises the long bands below `nonzero`; returns the lines done.
 int32_t Long(const TMPGranuleInfo& gi, const TMPScaleFactors& sf, float gain, int32_t bands,
@@ -31,7 +28,7 @@ int32_t Long(const TMPGranuleInfo& gi, const TMPScaleFactors& sf, float gain, in
     for (; line < end; ++line) {
       const int32_t x = v[line];
       any |= x != 0;
-      out[line] = x ? factor * Power(x) : 0.0f;
+      out[line] = factor * Power(x);
     }
     if (any) info.last_long_band = band;
   }
@@ -58,7 +55,7 @@ int32_t Short(const TMPGranuleInfo& gi, const TMPScaleFactors& sf, float gain, i
         const int32_t index = line + w * width + k;
         const int32_t x = index < nonzero ? v[index] : 0;
         any |= x != 0;
-        reorder[line + 3 * k + w] = x ? factor * Power(x) : 0.0f;
+        reorder[line + 3 * k + w] = factor * Power(x);
       }
       if (any) info.last_short_band[w] = band;
     }

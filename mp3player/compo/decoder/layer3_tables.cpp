@@ -23,9 +23,10 @@ void BuildGains(TMPLayer3Tables& t) {
     }
   }
   for (int32_t i = 0; i < 8; ++i) t.subblock_gain[i] = static_cast<float>(std::exp2(-2.0 * i));
-  for (int32_t i = 0; i < 64; ++i) {
-    const double x = i - 32;
-    t.power[i] = static_cast<float>(x * std::cbrt(std::fabs(x)));
+  for (int32_t i = 0; i <= 8206; ++i) {
+    const float magnitude = static_cast<float>(std::pow(i, 4.0 / 3.0));
+    t.power[8206 + i] = magnitude;
+    t.power[8206 - i] = -magnitude;
   }
 }
 
@@ -87,7 +88,7 @@ void BuildImdct(TMPLayer3Tables& t) {
   }
   for (int32_t i = 3; i < 12; ++i) t.imdct_window[2][i] = -t.imdct_window[2][i];
   for (int32_t k = 0; k < 18; ++k) {
-    for (int32_t n = 0; n < 20; ++n) {
+    for (int32_t n = 0; n < 24; ++n) {
       t.cos36[k][n] =
           n < 18 ? static_cast<float>(std::cos(M_PI / 72 * (2 * n + 1) * (2 * k + 1))) : 0;
     }
@@ -103,6 +104,10 @@ void BuildImdct(TMPLayer3Tables& t) {
 }  // namespace
 
 void MPLayer3BuildTables() {
+  // The tables depend on nothing but the standard: build them once.
+  static bool built = false;
+  if (built) return;
+  built = true;
   BuildGains(MPL3Tables);
   BuildStereo(MPL3Tables);
   BuildImdct(MPL3Tables);

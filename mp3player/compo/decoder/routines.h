@@ -52,3 +52,22 @@ int32_t MPHybridGeneric(float* current, const float* previous, float* out, int32
                         int32_t subbands);
 int32_t MPHybridFast(float* current, const float* previous, float* out, int32_t block_type,
                      int32_t long_lines, int32_t lines, int32_t previous_lines, int32_t subbands);
+
+// Forms for processors with AVX2 and FMA, installed in place of the vectorised forms above when
+// MPHasAvx2Fma says the processor has both (simd_avx2.cpp).
+bool MPHasAvx2Fma();
+void MPWindowMonoAvx2(const float* ring, int32_t pos, int16_t* out);
+void MPWindowStereoAvx2(const float* ring, int32_t pos, int16_t* out);
+void MPImdct36Avx2(float* lines, const float* overlap, float* out, const float* window);
+int32_t MPHybridAvx2(float* current, const float* previous, float* out, int32_t block_type,
+                     int32_t long_lines, int32_t lines, int32_t previous_lines, int32_t subbands);
+
+// The synthesis window arranged for the vectorised windowing forms: output j of a slot is the
+// sum over m = 0..7 of forward[m][j] * v[c1 + j] + backward[m][j] * v[c2 - j], with
+// c1 = (p + 16 + 64m) mod 512 and c2 = (p + 48 + 64m) mod 512, plus 512 when below 32.
+alignas(32) extern float MPSynthForwardWindow[8][32];
+alignas(32) extern float MPSynthBackwardWindow[8][32];
+// Rounds 32 sums to nearest (ties to even) with saturation, into 32 consecutive samples or
+// every second sample.
+void MPSynthConvertSums(const float* sums, int16_t* out);
+void MPSynthStoreStereo(const float* sums, int16_t* out);

@@ -92,22 +92,20 @@ void WindowGeneric(const float* v, int32_t p, int16_t* out) {
 // The window rearranged for the vectorised form: output j = sum over m of
 // forward[m][j] * v[c1 + j] + backward[m][j] * v[c2 - j], with c1 = p + 16 + 64m and
 // c2 = p + 48 + 64m.
-alignas(16) float forward_window[8][32];
-alignas(16) float backward_window[8][32];
 
 void BuildFastWindow() {
   const float* w = MPSynthWindowTable;
   for (int32_t m = 0; m < 8; ++m) {
     for (int32_t j = 0; j < 16; ++j) {
-      forward_window[m][j] = w[16 * j + 2 * m];
-      backward_window[m][j] = -w[16 * j + 2 * m + 1];
+      MPSynthForwardWindow[m][j] = w[16 * j + 2 * m];
+      MPSynthBackwardWindow[m][j] = -w[16 * j + 2 * m + 1];
     }
-    forward_window[m][16] = w[256 + m];
-    backward_window[m][16] = 0;
+    MPSynthForwardWindow[m][16] = w[256 + m];
+    MPSynthBackwardWindow[m][16] = 0;
     for (int32_t j = 17; j < 32; ++j) {
       const int32_t r = 16 * (j - 17);
-      forward_window[m][j] = w[254 - r - 2 * m];
-      backward_window[m][j] = w[255 - r - 2 * m];
+      MPSynthForwardWindow[m][j] = w[254 - r - 2 * m];
+      MPSynthBackwardWindow[m][j] = w[255 - r - 2 * m];
     }
   }
 }
@@ -128,8 +126,8 @@ void WindowSums(const float* v, int32_t p, float* sums) {
       const __m128 f = _mm_loadu_ps(forward + 4 * b);
       __m128 r = _mm_loadu_ps(backward - 4 * b);
       r = _mm_shuffle_ps(r, r, _MM_SHUFFLE(0, 1, 2, 3));
-      acc[b] = _mm_add_ps(acc[b], _mm_mul_ps(f, _mm_load_ps(&forward_window[m][4 * b])));
-      acc[b] = _mm_add_ps(acc[b], _mm_mul_ps(r, _mm_load_ps(&backward_window[m][4 * b])));
+      acc[b] = _mm_add_ps(acc[b], _mm_mul_ps(f, _mm_load_ps(&MPSynthForwardWindow[m][4 * b])));
+      acc[b] = _mm_add_ps(acc[b], _mm_mul_ps(r, _mm_load_ps(&MPSynthBackwardWindow[m][4 * b])));
     }
   }
   for (int32_t b = 0; b < 8; ++b) _mm_storeu_ps(sums + 4 * b, acc[b]);
@@ -141,14 +139,19 @@ void WindowSums(const float* v, int32_t p, float* sums) {
     if (c2 < 32) c2 += 512;
     const float* backward = v + c2;
     for (int32_t j = 0; j < 32; ++j) {
-      sums[j] += forward[j] * forward_window[m][j] + backward[-j] * backward_window[m][j];
+      sums[j] +=
+          forward[j] * MPSynthForwardWindow[m][j] + backward[-j] * MPSynthBackwardWindow[m][j];
     }
   }
 #endif
 }
 
-// Rounds to nearest (ties to even) with saturation to 16 bits.
-void ConvertSums(const float* sums, int16_t* out) {
+}  // namespace
+
+alignas(32) float MPSynthForwardWindow[8][32];
+alignas(32) float MPSynthBackwardWindow[8][32];
+
+void MPSynthConvertSums(const float* sums, int16_t* out) {
 #ifdef KORVA_SSE2
   for (int32_t b = 0; b < 4; ++b) {
     const __m128i lo = _mm_cvtps_epi32(_mm_loadu_ps(sums + 8 * b));
@@ -159,8 +162,6 @@ void ConvertSums(const float* sums, int16_t* out) {
   for (int32_t j = 0; j < 32; ++j) out[j] = Clip(sums[j]);
 #endif
 }
-
-}  // namespace
 
 TMPDecoderState MPState;
 TMPRoutines MPRoutines;
@@ -225,14 +226,18 @@ void MPWindowStereoGeneric(const float* ring, int32_t pos, int16_t* out) {
 void MPWindowMonoFast(const float* ring, int32_t pos, int16_t* out) {
   alignas(16) float sums[32];
   WindowSums(ring, pos, sums);
-  ConvertSums(sums, out);
+  MPSynthConvertSums(sums, out);
 }
 
 void MPWindowStereoFast(const float* ring, int32_t pos, int16_t* out) {
   alignas(16) float sums[32];
-  int16_t samples[32];
   WindowSums(ring, pos, sums);
-  ConvertSums(sums, samples);
+  MPSynthStoreStereo(sums, out);
+}
+
+void MPSynthStoreStereo(const float* sums, int16_t* out) {
+  int16_t samples[32];
+  MPSynthConvertSums(sums, samples);
   for (int32_t j = 0; j < 32; ++j) out[2 * j] = samples[j];
 }
 

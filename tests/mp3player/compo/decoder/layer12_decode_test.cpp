@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "mp3player/compo/decoder/decoder_state.h"
 #include "tests/mp3player/compo/decoder/decoder_test_util.h"
 
 namespace {
@@ -136,6 +137,34 @@ TEST(Layer12Decode, ReportsTheBytesOfEveryFrame) {
     }
     EXPECT_EQ(at, data.size());
     EXPECT_GT(padded, 0);
+  }
+}
+
+// Reduced rates keep every second or fourth sample of the full-rate output; 8-bit output keeps
+// the high byte, offset to unsigned.
+TEST(Layer12Decode, ReducedRateAndEightBitOutput) {
+  MPSelectCpuRoutines(0);
+  const std::vector<uint8_t> data = ReadStream("l1_48k_dual_448.mp1");
+  TMPAudioHeader h;
+  const int32_t length = MPParseHeader(data.data(), 0, h);
+  // A quarter rate decodes 8 subbands; a 5625 Hz limit gives the full rate the same 8.
+  ASSERT_EQ(MPDecodeInit(h, length, 0, 0, 0, 5625), 1);
+  std::vector<int16_t> full(kMPMaxPcmBytes / 2);
+  ASSERT_EQ(MPDecodeFrame(data.data(), reinterpret_cast<uint8_t*>(full.data())).out_bytes, 1536);
+
+  ASSERT_EQ(MPDecodeInit(h, length, 2, 0, 8, 24000), 1);
+  EXPECT_EQ(MPState.band_limit, 8);
+  TMPDecodeInfo info;
+  MPGetDecodeInfo(info);
+  EXPECT_EQ(info.sample_rate, 12000);
+  EXPECT_EQ(info.bits_per_sample, 8);
+  EXPECT_EQ(info.values_per_frame, 192);
+  uint8_t pcm[kMPMaxPcmBytes];
+  const TMPDecodeResult r = MPDecodeFrame(data.data(), pcm);
+  ASSERT_EQ(r.out_bytes, 192);
+  for (int i = 0; i < 96; ++i) {
+    ASSERT_EQ(pcm[2 * i], static_cast<uint8_t>((full[8 * i] >> 8) + 128)) << i;
+    ASSERT_EQ(pcm[2 * i + 1], static_cast<uint8_t>((full[8 * i + 1] >> 8) + 128)) << i;
   }
 }
 

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -196,20 +197,16 @@ TEST(Layer12Frame, SkippingUpperSubbandsKeepsTheFollowingSamplesAligned) {
 // Corrupt allocations ask for more bits than the frame holds; decoding stays inside the frame
 // (the sanitizer builds catch any read beyond it) and yields finite values.
 TEST(Layer12Frame, CorruptBitsStayInsideTheFrame) {
-  for (int layer_code : {3, 2}) {
+  // Layer I at 32 kbit/s and Layer II at 64 kbit/s (table B.2c): the smallest stereo frames.
+  for (const auto [layer_code, bitrate_index] : {std::pair{3, 1}, std::pair{2, 4}}) {
     for (uint8_t fill : {0xFF, 0xAA, 0x5B}) {
       BitWriter w;
-      PutHeader(w, layer_code, 1, 1, 3);  // 32 kbit/s: the smallest frames
+      PutHeader(w, layer_code, bitrate_index, 1, 3);
       int32_t length = 0;
       std::vector<uint8_t> frame = w.Frame(4);
-      const TMPAudioHeader h = Header(frame, length);
+      Header(frame, length);
       frame.resize(static_cast<size_t>(length), fill);
-      TMPLayer12Stream stream;
-      // Layer II has no table for 32 kbit/s stereo; the single-channel table serves here.
-      TMPAudioHeader setup = h;
-      if (layer_code == 2) setup.mode = 3;
-      ASSERT_TRUE(MPLayer12Setup(stream, setup, length, 31));
-      if (layer_code == 2) stream.channels = 2;
+      const TMPLayer12Stream stream = StreamOf(frame);
       std::vector<float> samples(kMPLayer2Slots * kMPLayer12SlotValues);
       EXPECT_EQ(MPLayer12ReadFrame(stream, frame.data(), samples.data()), length);
       for (float v : samples) ASSERT_TRUE(std::isfinite(v));
