@@ -43,6 +43,8 @@ TFormMain::TFormMain(TFormMainSetup setup, QWidget* parent)
   CreateActions();
   CreateMenus();
   CreateLayout();
+  CreateFileListView();
+  CreateConfigView();
 
   SceneNames = ReadSceneNames(SceneNamesFileName());
   if (!PrepareGameConfigs(MusicFolder(), DefaultConfig, Prompts())) terminationRequested_ = true;

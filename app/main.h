@@ -2,11 +2,15 @@
 
 #include <QMainWindow>
 #include <array>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/config/korva_config.h"
+#include "app/config_view.h"
+#include "app/file_list_view.h"
 #include "app/settings.h"
+#include "mp3player/compo/mp3_info.h"
 #include "platform/prompts.h"
 
 class QAction;
@@ -19,6 +23,7 @@ class QSplitter;
 class QToolBar;
 class QToolButton;
 class QTreeWidget;
+class TFolderTreeView;
 class TSeekTrackBar;
 class QVBoxLayout;
 
@@ -98,6 +103,7 @@ class TFormMain : public QMainWindow {
   QSplitter* SplitterLower = nullptr;  // tree / file list, vertical bar
   QWidget* PanelFolderTree = nullptr;
   QVBoxLayout* PanelFolderTreeLayout = nullptr;
+  TFolderTreeView* TreeViewFolders = nullptr;
   QTreeWidget* ListViewFiles = nullptr;
 
   // Status bar panel with the tag summary of the selected file.
@@ -143,6 +149,12 @@ class TFormMain : public QMainWindow {
   // The selected scene list rows in row order.
   std::vector<int> SelectedConfigRows() const;
 
+  // The one file-information reader of both lists, and the views that fill and run them
+  // (main_file_list.cpp, main_config_view.cpp).
+  TMP3Info Mp3Info;
+  std::unique_ptr<TFileListView> FileList;
+  std::unique_ptr<TConfigView> ConfigView;
+
   // File list (main_file_list.cpp).
   // Enables the "Files" actions exactly when the file list has more than one row.
   void UpdateSortActions();
@@ -179,6 +191,9 @@ class TFormMain : public QMainWindow {
   void ApplyFont();
   int LowerAreaHeightAtCreation() const;
   void KeepLowerAreaInLimit();
+  // main_file_list.cpp, main_config_view.cpp
+  void CreateFileListView();
+  void CreateConfigView();
   // main.cpp
   void LoadSettings();
   void ApplySettings();

@@ -1,24 +1,42 @@
-// The file list of the lower area.
+// The lower area: the folder tree and the file list beside it.
 #include <QAction>
-#include <QTreeWidget>
+#include <QVBoxLayout>
 
 #include "app/main.h"
-#include "platform/files.h"
+#include "controls/folder_tree_view.h"
 
 namespace {
 
-constexpr int kFolderColumn = 8;
+// The tree's indent, as the window is designed.
+constexpr int kTreeIndent = 19;
 
 }  // namespace
 
-void TFormMain::UpdateSortActions() {
-  const bool enabled = ListViewFiles->topLevelItemCount() > 1;
-  for (QAction* action : FilesActions()) action->setEnabled(enabled);
+void TFormMain::CreateFileListView() {
+  TreeViewFolders = new TFolderTreeView(PanelFolderTree);
+  TreeViewFolders->setObjectName("TreeViewFolders");
+  TreeViewFolders->setIndentation(kTreeIndent);
+  // A click on a folder already opens and closes it; a double click would undo that.
+  TreeViewFolders->setExpandsOnDoubleClick(false);
+  TreeViewFolders->SetDriveTypes({dtNoDrive, dtFixed, dtCDROM});
+  TreeViewFolders->LoadDrives(TreeViewFolders->DriveTypes());
+  PanelFolderTreeLayout->addWidget(TreeViewFolders);
+
+  TFileListContext context;
+  context.List = ListViewFiles;
+  context.Tree = TreeViewFolders;
+  context.StatusPanel = StatusPanel;
+  context.SortActions = FilesActions();
+  context.ActionPlayMp3 = ActionPlayMp3;
+  context.ActionUpdateTree = ActionUpdateTree;
+  context.ActionSearchMp3Files = ActionSearchMp3Files;
+  context.MusicFolder = &MusicFolder();
+  context.DefaultConfig = &DefaultConfig;
+  context.Tags = &Mp3Info;
+  FileList = std::make_unique<TFileListView>(context);
+  connect(FileList->MenuItemAssign, &QAction::triggered, this, &TFormMain::AssignSelectedFile);
 }
 
-std::string TFormMain::SelectedFilePath() const {
-  const QList<QTreeWidgetItem*> selected = ListViewFiles->selectedItems();
-  if (selected.isEmpty()) return {};
-  return JoinPath(selected.front()->text(kFolderColumn).toStdString(),
-                  selected.front()->text(0).toStdString());
-}
+void TFormMain::UpdateSortActions() { FileList->UpdateSortActions(); }
+
+std::string TFormMain::SelectedFilePath() const { return FileList->SelectedFilePath(); }

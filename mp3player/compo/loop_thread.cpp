@@ -3,6 +3,7 @@
 #include <system_error>
 #include <utility>
 
+#include "mp3player/compo/assertion.h"
 #include "mp3player/compo/exception_display.h"
 
 #ifdef _WIN32
@@ -107,6 +108,8 @@ void TMPLoopThread::PostCommand(uint32_t code, uint32_t wParam, uint32_t lParam)
 
 void TMPLoopThread::WaitIdle() {
   if (!HasHandle()) return;
+  // On its own thread the barrier would wait for itself forever.
+  MP_ASSERT(std::this_thread::get_id() != thread_.get_id());
   TMPSimpleEvent done;
   PostCommand(MPM_SYNC, done.Handle(), 0);
   MPWaitForAny({&done, &ended_}, MP_INFINITE);

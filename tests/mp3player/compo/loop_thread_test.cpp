@@ -196,6 +196,25 @@ TEST(TMPLoopThread, DestructionOfAThreadNeverResumedReturns) {
   EXPECT_EQ(owner.Count(kCommandA), 1);
 }
 
+TEST(TMPLoopThread, WaitIdleOnItsOwnThreadIsRefused) {
+  TRecorder owner;
+  TMPLoopThread thread(&owner);
+  std::string error;
+  thread.SetOnException([&](TMPLoopThread*, const std::exception& e, bool& handled) {
+    error = e.what();
+    handled = true;
+  });
+  owner.onWatch = [&] {
+    thread.Event().ResetEvent();
+    thread.WaitIdle();
+  };
+  thread.Resume();
+  thread.Event().SetEvent();
+  while (owner.watchPasses < 1) std::this_thread::yield();
+  thread.WaitIdle();
+  EXPECT_NE(error.find("Assertion failure"), std::string::npos) << error;
+}
+
 TEST(TMPLoopThread, PriorityCanBeSetBeforeAndWhileRunning) {
   TRecorder owner;
   TMPLoopThread thread(&owner);

@@ -434,8 +434,8 @@ TEST(TSoundOut, NullDeviceClosesWhenTheQueuedSoundHasPlayed) {
   ASSERT_EQ(out.Write(pcm.data(), 6000), 6000);
   std::this_thread::sleep_for(200ms);
   const int64_t early = out.GetDoneBytes();
-  EXPECT_GE(early, 1000);
-  EXPECT_LE(early, 3000);
+  EXPECT_GE(early, 400);  // 1600 on an idle machine
+  EXPECT_LE(early, 5000);
   out.Close();
   const auto elapsed = Clock::now() - start;
   EXPECT_GE(elapsed, 700ms);

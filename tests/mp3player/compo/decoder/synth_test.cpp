@@ -115,8 +115,14 @@ TEST(SynthForms, FastWindowingAgreesWithGenericWithinOneLsb) {
     MPWindowMonoGeneric(ring, pos, generic);
     MPWindowMonoFast(ring, pos, fast);
     for (int32_t j = 0; j < 32; ++j) ASSERT_LE(std::abs(generic[j] - fast[j]), 1) << pos;
+    if (MPHasAvx2Fma()) {
+      MPWindowMonoAvx2(ring, pos, fast);
+      for (int32_t j = 0; j < 32; ++j) ASSERT_LE(std::abs(generic[j] - fast[j]), 1) << pos;
+    }
     // The stereo forms write every second sample and leave the others alone.
-    for (TMPWindowRoutine form : {MPWindowStereoGeneric, MPWindowStereoFast}) {
+    std::vector<TMPWindowRoutine> stereo_forms{MPWindowStereoGeneric, MPWindowStereoFast};
+    if (MPHasAvx2Fma()) stereo_forms.push_back(MPWindowStereoAvx2);
+    for (TMPWindowRoutine form : stereo_forms) {
       std::fill(stereo, stereo + 64, int16_t{0x5555});
       form(ring, pos, stereo + 1);
       for (int32_t j = 0; j < 32; ++j) {

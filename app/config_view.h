@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QObject>
+#include <functional>
+#include <string>
+#include <vector>
+
+class IPrompts;
+class QAction;
+class QComboBox;
+class QMenu;
+class QTreeWidget;
+class QTreeWidgetItem;
+class TFileListView;
+class TMP3Info;
+class TKorvaConfig;
+struct TKorvaConfigItem;
+
+// What the upper half of the main window works with; the window owns all of it.
+struct TConfigViewContext {
+  QComboBox* ComboBoxConfigs = nullptr;  // "<標準>" first, then the user configurations
+  QTreeWidget* List = nullptr;           // the scene list, with its six columns
+  QAction* ActionJumpToFile = nullptr;
+  QAction* ActionAutoJump = nullptr;
+  QAction* ActionDeleteConfig = nullptr;
+  QAction* ActionPlayMp3 = nullptr;
+  TKorvaConfig* DefaultConfig = nullptr;
+  TKorvaConfig* UserConfig = nullptr;
+  std::string* CurrentConfigName = nullptr;
+  const std::vector<std::string>* SceneNames = nullptr;  // labels of rows 0 to 70
+  std::string ProgramFolder;                             // where the configurations' playlists are
+  TMP3Info* Tags = nullptr;
+  TFileListView* FileList = nullptr;
+  IPrompts* Prompts = nullptr;  // shows errors of reading and writing playlists
+  // The window's rules: whether the box shows "<標準>", and whether an item equals the game's
+  // own item of its scene.
+  std::function<bool()> IsDefaultSelected;
+  std::function<bool(const TKorvaConfigItem&)> IsSameAsDefault;
+};
+
+// The configuration box and the scene list: one row per scene of the game's table showing the
+// item that plays (a user override in blue), the loop toggle and the jump to a scene's file.
+class TConfigView : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit TConfigView(TConfigViewContext context, QObject* parent = nullptr);
+
+  // Shows the configuration selected in the box, after saving the one shown before.
+  void ShowSelectedConfig();
+  // Rewrites the loop flag, file, tags and path of a row from its item.
+  void RefreshConfigRow(int row);
+  // True when the box shows a user configuration (not "<標準>", not nothing).
+  bool IsUserConfigSelected() const;
+  // The item a row shows (null for no such row); the row holds a reference, so edits reach
+  // the configuration itself. Setting it does not redraw the row.
+  TKorvaConfigItem* RowItem(int row) const;
+  void SetRowItem(int row, TKorvaConfigItem* item);
+  // The selected rows in row order.
+  std::vector<int> SelectedRows() const;
+
+  // Runs "ファイルにジャンプ(&J)": shows the first selected row's file in the file list.
+  void JumpToSelectedFile();
+  // Runs "ループ(&L)": every selected row gets the opposite of the first one's loop flag.
+  void ToggleLoop();
+
+  QMenu* PopupMenuConfig = nullptr;
+  QAction* MenuItemLoop = nullptr;
+  QAction* MenuItemAssign = nullptr;  // caption: the selected file's name + " を割り当てる(&A)"
+  QAction* MenuItemPlay = nullptr;
+  QAction* MenuItemRestoreDefault = nullptr;  // "標準の設定に戻す(&R)"; its command is the window's
+  void UpdatePopupMenuConfig();
+
+ private:
+  void CreatePopupMenu();
+  void ConnectSignals();
+  void SavePreviousConfig();
+  void FillRows();
+  void AddRow(int row, TKorvaConfigItem* item);
+  void SelectionChanged();
+
+  TConfigViewContext ctx_;
+  std::vector<TKorvaConfigItem*> row_items_;
+};

@@ -1,0 +1,262 @@
+#include "app/file_list_view.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDesktopServices>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTreeWidget>
+#include <QUrl>
+#include <algorithm>
+
+#include "app/config/korva_config.h"
+#include "app/file_row.h"
+#include "controls/folder_listing.h"
+#include "controls/folder_tree_view.h"
+#include "platform/files.h"
+#include "platform/text_compare.h"
+
+namespace {
+
+constexpr int kNumberRole = Qt::UserRole;
+
+bool IsNumericColumn(int column) { return column >= fcSize && column <= fcDate; }
+
+std::string Utf8(const QString& text) { return text.toStdString(); }
+
+std::string WithoutTrailingSeparator(std::string path) {
+  while (path.size() > 1 && path.back() == kPathSeparator) path.pop_back();
+  return path;
+}
+
+// The hourglass while a folder is read, also when an exception leaves the scope.
+class TWaitCursor {
+ public:
+  TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
+  TWaitCursor(const TWaitCursor&) = delete;
+  TWaitCursor& operator=(const TWaitCursor&) = delete;
+};
+
+QTreeWidgetItem* MakeItem(const TFileRow& row) {
+  auto* item = new QTreeWidgetItem;
+  for (int column = 0; column < fcCount; ++column) {
+    item->setText(column, row.Texts[column]);
+    if (IsNumericColumn(column)) {
+      item->setData(column, kNumberRole, static_cast<qlonglong>(row.Numbers[column]));
+    }
+  }
+  item->setTextAlignment(fcSize, Qt::AlignRight | Qt::AlignVCenter);
+  return item;
+}
+
+}  // namespace
+
+TFileListView::TFileListView(TFileListContext context, QObject* parent)
+    : QObject(parent), ctx_(std::move(context)) {
+  CreatePopupMenus();
+  ConnectSignals();
+}
+
+void TFileListView::CreatePopupMenus() {
+  QWidget* list = ctx_.List;
+  PopupMenuFiles = new QMenu(list);
+  MenuItemAssign = PopupMenuFiles->addAction(QStringLiteral("この曲を割り当てる(&A)"));
+  PopupMenuFiles->addSeparator();
+  MenuItemPlay = PopupMenuFiles->addAction(ctx_.ActionPlayMp3->text());
+  connect(MenuItemPlay, &QAction::triggered, ctx_.ActionPlayMp3, &QAction::trigger);
+  PopupMenuFiles->setDefaultAction(MenuItemPlay);
+  MenuSort = PopupMenuFiles->addMenu(QStringLiteral("ソート(&S)"));
+  for (QAction* action : ctx_.SortActions) MenuSort->addAction(action);
+  MenuItemRemove = PopupMenuFiles->addAction(QStringLiteral("一覧から除外(&R)"));
+  connect(MenuItemRemove, &QAction::triggered, this, &TFileListView::RemoveSelectedRow);
+
+  PopupMenuTree = new QMenu(ctx_.Tree);
+  MenuItemSearch = PopupMenuTree->addAction(ctx_.ActionSearchMp3Files->text());
+  connect(MenuItemSearch, &QAction::triggered, ctx_.ActionSearchMp3Files, &QAction::trigger);
+  MenuItemExplorer = PopupMenuTree->addAction(QStringLiteral("エクスプローラーで表示(&E)"));
+  connect(MenuItemExplorer, &QAction::triggered, this, &TFileListView::ShowInFileManager);
+}
+
+void TFileListView::ConnectSignals() {
+  QTreeWidget* list = ctx_.List;
+  TFolderTreeView* tree = ctx_.Tree;
+  connect(tree, &QTreeWidget::itemSelectionChanged, this, &TFileListView::TreeSelectionChanged);
+  tree->viewport()->installEventFilter(this);
+  tree->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(tree, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    UpdatePopupMenuTree();
+    PopupMenuTree->popup(ctx_.Tree->viewport()->mapToGlobal(pos));
+  });
+
+  connect(list->header(), &QHeaderView::sectionClicked, this, &TFileListView::SortFiles);
+  connect(list, &QTreeWidget::itemSelectionChanged, this, &TFileListView::FileSelectionChanged);
+  connect(list, &QTreeWidget::itemDoubleClicked, ctx_.ActionPlayMp3, &QAction::trigger);
+  list->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(list, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    UpdatePopupMenuFiles();
+    PopupMenuFiles->popup(ctx_.List->viewport()->mapToGlobal(pos));
+  });
+  for (QAction* action : ctx_.SortActions) {
+    connect(action, &QAction::triggered, this,
+            [this, action] { SortFiles(action->data().toInt()); });
+  }
+  connect(ctx_.ActionUpdateTree, &QAction::triggered, this, &TFileListView::UpdateTree);
+}
+
+void TFileListView::FillFileList(const std::string& folder) {
+  if (!DirectoryExists(folder)) return;
+  TWaitCursor wait;
+  ResetSortMarks();
+  ctx_.List->setColumnWidth(fcFolder, 0);
+  ctx_.List->setUpdatesEnabled(false);
+  ctx_.List->clear();
+  for (const std::string& name : ListFiles(folder, "*.mp3")) AddFileRow(folder, name);
+  ctx_.List->setUpdatesEnabled(true);
+  UpdateSortActions();
+}
+
+void TFileListView::AddFileRow(const std::string& folder, const std::string& name) {
+  // The game's music folder shows only the game's own files, never the copies Apply put there.
+  if (SameText(WithoutTrailingSeparator(folder), WithoutTrailingSeparator(*ctx_.MusicFolder)) &&
+      ctx_.DefaultConfig->IndexOfFile(JoinPath(folder, name)) < 0) {
+    return;
+  }
+  ctx_.List->addTopLevelItem(MakeItem(ReadFileRow(folder, name, *ctx_.Tags)));
+}
+
+void TFileListView::ResetSortMarks() {
+  sort_marks_.fill(0);
+  ctx_.List->header()->setSortIndicatorShown(false);
+}
+
+bool TFileListView::CompareRows(const QTreeWidgetItem* a, const QTreeWidgetItem* b, int column,
+                                int direction) const {
+  if (IsNumericColumn(column)) {
+    const qlonglong na = a->data(column, kNumberRole).toLongLong();
+    const qlonglong nb = b->data(column, kNumberRole).toLongLong();
+    return direction * (nb < na ? -1 : nb > na ? 1 : 0) < 0;
+  }
+  return direction * CompareNames(Utf8(a->text(column)), Utf8(b->text(column))) < 0;
+}
+
+void TFileListView::SortFiles(int column) {
+  if (column < 0 || column >= static_cast<int>(sort_marks_.size())) return;
+  const int mark = sort_marks_[column] == 0 ? 1 : -sort_marks_[column];
+  sort_marks_.fill(0);
+  sort_marks_[column] = mark;
+
+  QTreeWidget* list = ctx_.List;
+  QTreeWidgetItem* selected = list->selectedItems().value(0);
+  const QSignalBlocker block(list);
+  QList<QTreeWidgetItem*> rows;
+  while (list->topLevelItemCount() > 0) rows << list->takeTopLevelItem(0);
+  std::stable_sort(rows.begin(), rows.end(), [&](QTreeWidgetItem* a, QTreeWidgetItem* b) {
+    return CompareRows(a, b, column, mark);
+  });
+  list->addTopLevelItems(rows);
+  if (selected != nullptr) list->setCurrentItem(selected);
+  // The arrow shows the order on screen: names upwards, numbers largest first.
+  const bool ascending = IsNumericColumn(column) ? mark < 0 : mark > 0;
+  list->header()->setSortIndicatorShown(true);
+  list->header()->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+void TFileListView::UpdateSortActions() {
+  const bool enabled = ctx_.List->topLevelItemCount() > 1;
+  for (QAction* action : ctx_.SortActions) action->setEnabled(enabled);
+}
+
+std::string TFileListView::SelectedFilePath() const {
+  const QList<QTreeWidgetItem*> selected = ctx_.List->selectedItems();
+  if (selected.isEmpty()) return {};
+  return JoinPath(Utf8(selected.first()->text(fcFolder)), Utf8(selected.first()->text(fcName)));
+}
+
+void TFileListView::ShowFileInfo(const std::string& path) {
+  ctx_.StatusPanel->setText(QString::fromStdString(FileInfoSummary(path, *ctx_.Tags)));
+}
+
+bool TFileListView::JumpToFile(const std::string& path) {
+  ctx_.Tree->SelectPath(WithoutTrailingSeparator(ExtractFilePath(path)));
+  const QString name = QString::fromStdString(ExtractFileName(path));
+  bool found = false;
+  for (int row = 0; row < ctx_.List->topLevelItemCount() && !found; ++row) {
+    QTreeWidgetItem* item = ctx_.List->topLevelItem(row);
+    found = SameText(Utf8(item->text(fcName)), Utf8(name));
+    if (found) ctx_.List->setCurrentItem(item);
+  }
+  const QList<QTreeWidgetItem*> selected = ctx_.List->selectedItems();
+  if (!selected.isEmpty()) ctx_.List->scrollToItem(selected.first());
+  return found;
+}
+
+void TFileListView::RemoveSelectedRow() {
+  const QList<QTreeWidgetItem*> selected = ctx_.List->selectedItems();
+  if (selected.isEmpty()) return;
+  delete selected.first();
+  UpdateSortActions();
+}
+
+void TFileListView::UpdateTree() {
+  ctx_.Tree->RefreshAll();
+  std::string path;
+  ctx_.Tree->GetSelectedPath(path);
+  FillFileList(path);
+}
+
+void TFileListView::ShowInFileManager() {
+  std::string path;
+  ctx_.Tree->GetSelectedPath(path);
+  if (!DirectoryExists(path)) return;
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)));
+}
+
+void TFileListView::UpdatePopupMenuFiles() {
+  const bool file_selected = !ctx_.List->selectedItems().isEmpty();
+  MenuItemAssign->setEnabled(file_selected && CanAssignToScenes && CanAssignToScenes());
+  MenuItemPlay->setEnabled(file_selected);
+  const bool sortable = std::all_of(ctx_.SortActions.begin(), ctx_.SortActions.end(),
+                                    [](QAction* action) { return action->isEnabled(); });
+  MenuSort->setEnabled(sortable);
+  MenuItemRemove->setEnabled(sortable);
+}
+
+void TFileListView::UpdatePopupMenuTree() {
+  ctx_.Tree->GetSelectedPath(PopupTreePath);
+  MenuItemSearch->setEnabled(DirectoryExists(PopupTreePath));
+}
+
+void TFileListView::TreeSelectionChanged() {
+  std::string path;
+  ctx_.Tree->GetSelectedPath(path);
+  FillFileList(path);
+}
+
+void TFileListView::FileSelectionChanged() {
+  if (ctx_.List->selectedItems().isEmpty()) return;
+  ShowFileInfo(SelectedFilePath());
+}
+
+// A click on a node's picture or caption opens or closes it, as in a file manager; the rest of
+// the row (and the expand mark, which Qt handles itself) is left alone.
+bool TFileListView::ToggleNodeAt(const QPoint& point) {
+  QTreeWidgetItem* item = ctx_.Tree->itemAt(point);
+  if (item == nullptr) return false;
+  const QRect cell = ctx_.Tree->visualItemRect(item);
+  const int label_width = ctx_.Tree->iconSize().width() +
+                          ctx_.Tree->fontMetrics().horizontalAdvance(item->text(0)) + 12;
+  if (point.x() < cell.left() || point.x() > cell.left() + label_width) return false;
+  item->setExpanded(!item->isExpanded());
+  return true;
+}
+
+bool TFileListView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == ctx_.Tree->viewport() && event->type() == QEvent::MouseButtonRelease) {
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() == Qt::LeftButton) ToggleNodeAt(mouse->position().toPoint());
+  }
+  return QObject::eventFilter(watched, event);
+}
