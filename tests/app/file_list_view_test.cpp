@@ -1,5 +1,7 @@
+#include <QApplication>
 #include <QHeaderView>
 #include <QMenu>
+#include <QMouseEvent>
 #include <filesystem>
 #include <fstream>
 
@@ -205,6 +207,46 @@ TEST_F(FileListViewTest, JumpToFileSelectsTheFolderAndTheRowWithoutRegardToCase)
   EXPECT_EQ(folder, Path("music"));
   EXPECT_EQ(file_list_->SelectedFilePath(), Path("music/Other.mp3"));
   EXPECT_FALSE(file_list_->JumpToFile(Path("music/missing.mp3")));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FileListViewTest, NumbersFollowTheLocalesDigitGrouping) {
+  QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+  CopyFixture("alpha.mp3", "music/a.mp3");
+  std::filesystem::resize_file(Path("music/a.mp3"), 1'499'999);
+  CopyFixture("no_sync.mp3", "music/b.mp3");
+  std::filesystem::resize_file(Path("music/b.mp3"), 999);
+  file_list_->FillFileList(Path("music"));
+  const int a = RowOf(files_, "a.mp3");
+  EXPECT_EQ(files_.topLevelItem(a)->text(fcSize), "1.500 KB");
+  EXPECT_EQ(files_.topLevelItem(a)->text(fcSampleRate), "44.100");
+  EXPECT_EQ(files_.topLevelItem(RowOf(files_, "b.mp3"))->text(fcSize), "999 Byte");
+}
+
+TEST_F(FileListViewTest, AClickOnAFoldersNameOpensAndClosesIt) {
+  std::filesystem::create_directories(Path("music/inner"));
+  tree_->resize(400, 600);
+  tree_->show();
+  TFolderTreeNode* music = tree_->SelectPath(Path("music"));
+  ASSERT_NE(music, nullptr);
+  ASSERT_FALSE(music->isExpanded());
+  const QRect cell = tree_->visualItemRect(music);
+  const auto click = [&](int x) {
+    const QPointF at(x, cell.center().y());
+    QMouseEvent release(QEvent::MouseButtonRelease, at, tree_->viewport()->mapToGlobal(at),
+                        Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(tree_->viewport(), &release);
+  };
+  click(cell.left() + 2);
+  EXPECT_TRUE(music->isExpanded());
+  EXPECT_EQ(music->childCount(), 1);
+  click(cell.left() + 2);
+  EXPECT_FALSE(music->isExpanded());
+  click(cell.right() - 2);
+  EXPECT_FALSE(music->isExpanded()) << "beyond the caption nothing happens";
 }
 
 }  // namespace

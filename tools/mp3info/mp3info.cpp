@@ -56,10 +56,12 @@ std::string Lines(const TMPInfoList& list) {
   return out + "]";
 }
 
+// The kinds in the order the scans meet them in a file: the wrappers and the ID3v2 tag at the
+// start, then the ID3v1 and Lyrics3 tags at the end.
 std::string FoundTypes(TMP3InfoType types) {
   static constexpr std::pair<TMP3InfoKind, const char*> kNames[] = {
-      {mitID3V1, "mitID3V1"},   {mitID3V2, "mitID3V2"},   {mitRiff, "mitRiff"},
-      {mitMacBin, "mitMacBin"}, {mitLyrics, "mitLyrics"},
+      {mitMacBin, "mitMacBin"}, {mitRiff, "mitRiff"},     {mitID3V2, "mitID3V2"},
+      {mitID3V1, "mitID3V1"},   {mitLyrics, "mitLyrics"},
   };
   std::string out = "[";
   for (const auto& [kind, name] : kNames) {

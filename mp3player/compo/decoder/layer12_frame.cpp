@@ -85,29 +85,31 @@ void ListSources(const TMPLayer12Stream& stream, const TFrameAllocation& a, TCod
   }
 }
 
-// Reads `count` (1, or 3 for a Layer II granule) centred sample values of one source.
-void ReadValues(TMPLayer12BitReader& bits, const TSampleCode& code, int count, float* value) {
+// Reads `kCount` (1, or 3 for a Layer II granule) centred sample values of one source.
+template <int kCount>
+void ReadValues(TMPLayer12BitReader& bits, const TSampleCode& code, float* value) {
   if (code.groups) {
     const float* group = code.groups[bits.Read(code.bits)];
     std::copy(group, group + 3, value);
     return;
   }
-  for (int i = 0; i < count; ++i)
+  for (int i = 0; i < kCount; ++i)
     value[i] = static_cast<float>(static_cast<int>(bits.Read(code.bits)) - code.centre);
 }
 
-// Reads one granule of `slots` consecutive slots (3 in Layer II, 1 in Layer I) scaled by the
+// Reads one granule of `kSlots` consecutive slots (3 in Layer II, 1 in Layer I) scaled by the
 // factors of `part`, then skips the bits of the subbands not decoded.
-void ReadGranule(TMPLayer12BitReader& bits, const TSampleSources& sources, int slots, int part,
+template <int kSlots>
+void ReadGranule(TMPLayer12BitReader& bits, const TSampleSources& sources, int part,
                  int64_t skipped_bits, float* slot) {
-  for (int i = 0; i < slots; ++i)
+  for (int i = 0; i < kSlots; ++i)
     std::fill(slot + i * kMPLayer12SlotValues, slot + i * kMPLayer12SlotValues + sources.slot_width,
               0.0f);
   for (int n = 0; n < sources.count; ++n) {
     const TSampleSource& s = sources.source[n];
     float value[3];
-    ReadValues(bits, s.code, slots, value);
-    for (int i = 0; i < slots; ++i) {
+    ReadValues<kSlots>(bits, s.code, value);
+    for (int i = 0; i < kSlots; ++i) {
       float* out = slot + i * kMPLayer12SlotValues + s.position;
       out[0] = value[i] * s.factor[0][part];
       if (s.shared) out[1] = value[i] * s.factor[1][part];
@@ -190,8 +192,8 @@ void ReadLayer2Samples(TMPLayer12BitReader& bits, const TMPLayer12Stream& stream
   TSampleSources sources;
   ListSources(stream, a, Layer2Code, sources);
   for (int granule = 0; granule < 12; ++granule)
-    ReadGranule(bits, sources, 3, granule / 4, a.skipped_bits,
-                samples + granule * 3 * kMPLayer12SlotValues);
+    ReadGranule<3>(bits, sources, granule / 4, a.skipped_bits,
+                   samples + granule * 3 * kMPLayer12SlotValues);
 }
 
 // ---- Layer I ----
@@ -227,7 +229,7 @@ void ReadLayer1Samples(TMPLayer12BitReader& bits, const TMPLayer12Stream& stream
   TSampleSources sources;
   ListSources(stream, a, Layer1Code, sources);
   for (int slot = 0; slot < kMPLayer1Slots; ++slot)
-    ReadGranule(bits, sources, 1, 0, a.skipped_bits, samples + slot * kMPLayer12SlotValues);
+    ReadGranule<1>(bits, sources, 0, a.skipped_bits, samples + slot * kMPLayer12SlotValues);
 }
 
 // The bytes of the frame that may be read: its length and padding, and no more than its own
@@ -264,6 +266,8 @@ bool MPLayer12Setup(TMPLayer12Stream& stream, const TMPAudioHeader& header, int 
 
 int32_t MPLayer12ReadFrame(const TMPLayer12Stream& stream, const uint8_t* frame, float* samples) {
   if (frame[0] != 0xFF || (frame[1] & 0xF0) != 0xF0) return 0;
+  // A frame with another channel count than the stream's cannot be read with its layout.
+  if (((frame[3] >> 6) == 3 ? 1 : 2) != stream.channels) return 0;
   const int padding_unit = stream.layer == 1 ? 4 : 1;
   const int32_t in_bytes = stream.frame_bytes + ((frame[2] >> 1) & 1) * padding_unit;
   TMPLayer12BitReader bits(frame, frame + ReadableBytes(frame, in_bytes));

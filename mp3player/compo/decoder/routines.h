@@ -71,3 +71,17 @@ alignas(32) extern float MPSynthBackwardWindow[8][32];
 // every second sample.
 void MPSynthConvertSums(const float* sums, int16_t* out);
 void MPSynthStoreStereo(const float* sums, int16_t* out);
+
+// A vectorised windowing form from its sums: `kSums` computes the 32 sums of a slot, and the
+// result is stored as mono or as one channel of interleaved stereo.
+using TMPWindowSums = void (*)(const float* ring, int32_t pos, float* sums);
+template <TMPWindowSums kSums, bool kStereo>
+void MPWindowFrom(const float* ring, int32_t pos, int16_t* out) {
+  alignas(32) float sums[32];
+  kSums(ring, pos, sums);
+  if (kStereo) {
+    MPSynthStoreStereo(sums, out);
+  } else {
+    MPSynthConvertSums(sums, out);
+  }
+}

@@ -35,15 +35,11 @@ KORVA_AVX2 void WindowSums8(const float* v, int32_t p, float* sums) {
 bool MPHasAvx2Fma() { return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"); }
 
 void MPWindowMonoAvx2(const float* ring, int32_t pos, int16_t* out) {
-  alignas(32) float sums[32];
-  WindowSums8(ring, pos, sums);
-  MPSynthConvertSums(sums, out);
+  MPWindowFrom<WindowSums8, false>(ring, pos, out);
 }
 
 void MPWindowStereoAvx2(const float* ring, int32_t pos, int16_t* out) {
-  alignas(32) float sums[32];
-  WindowSums8(ring, pos, sums);
-  MPSynthStoreStereo(sums, out);
+  MPWindowFrom<WindowSums8, true>(ring, pos, out);
 }
 
 KORVA_AVX2 void MPImdct36Avx2(float* lines, const float* overlap, float* out, const float* window) {

@@ -230,15 +230,11 @@ void MPWindowStereoGeneric(const float* ring, int32_t pos, int16_t* out) {
 }
 
 void MPWindowMonoFast(const float* ring, int32_t pos, int16_t* out) {
-  alignas(16) float sums[32];
-  WindowSums(ring, pos, sums);
-  MPSynthConvertSums(sums, out);
+  MPWindowFrom<WindowSums, false>(ring, pos, out);
 }
 
 void MPWindowStereoFast(const float* ring, int32_t pos, int16_t* out) {
-  alignas(16) float sums[32];
-  WindowSums(ring, pos, sums);
-  MPSynthStoreStereo(sums, out);
+  MPWindowFrom<WindowSums, true>(ring, pos, out);
 }
 
 void MPSynthStoreStereo(const float* sums, int16_t* out) {

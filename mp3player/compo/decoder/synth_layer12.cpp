@@ -9,11 +9,14 @@
 
 namespace {
 
-// A single-channel stream.
-void MonoStream(const float* samples, int32_t slots, int16_t* pcm) {
+// One output channel from the values `kStride` apart starting at `kFirst`: a single-channel
+// stream (1, 0), or the left (2, 0) or right (2, 1) channel of a two-channel stream.
+template <int32_t kStride, int32_t kFirst>
+void OneChannel(const float* samples, int32_t slots, int16_t* pcm) {
   TMPSynthState& synth = MPState.synth;
   for (int32_t slot = 0; slot < slots; ++slot) {
-    MPSynthDct(samples + slot * kMPLayer12SlotValues, 1, synth.ring[0], synth.pos[0]);
+    MPSynthDct(samples + slot * kMPLayer12SlotValues + kFirst, kStride, synth.ring[0],
+               synth.pos[0]);
     MPRoutines.window_mono(synth.ring[0], synth.pos[0], pcm + 32 * slot);
     synth.pos[0] = (synth.pos[0] - 32) & 511;
   }
@@ -46,28 +49,17 @@ void MixToMono(const float* samples, int32_t slots, int16_t* pcm) {
   }
 }
 
-// One channel of a two-channel stream: 0 left, 1 right.
-template <int32_t kChannel>
-void OneChannel(const float* samples, int32_t slots, int16_t* pcm) {
-  TMPSynthState& synth = MPState.synth;
-  for (int32_t slot = 0; slot < slots; ++slot) {
-    MPSynthDct(samples + slot * kMPLayer12SlotValues + kChannel, 2, synth.ring[0], synth.pos[0]);
-    MPRoutines.window_mono(synth.ring[0], synth.pos[0], pcm + 32 * slot);
-    synth.pos[0] = (synth.pos[0] - 32) & 511;
-  }
-}
-
 }  // namespace
 
 TMPLayer12SlotLoop MPLayer12ChooseSlotLoop(int32_t stream_channels, int32_t convert_code) {
-  if (stream_channels == 1) return MonoStream;
+  if (stream_channels == 1) return OneChannel<1, 0>;
   switch (convert_code & 3) {
     case 1:
       return MixToMono;
     case 2:
-      return OneChannel<0>;
+      return OneChannel<2, 0>;
     case 3:
-      return OneChannel<1>;
+      return OneChannel<2, 1>;
     default:
       return Stereo;
   }

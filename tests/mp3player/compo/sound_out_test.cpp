@@ -401,12 +401,11 @@ TEST_F(SoundOutFiles, UncreatableWavFileRaisesAndStaysClosed) {
 // closing at that moment. Close must end in the error instead of waiting for the worker.
 TEST(TSoundOut, WorkerErrorWhileClosingEndsInAnError) {
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+  // Declared before the output, so that the worker has left the hook before they go.
+  TMPSimpleEvent taken;
   TFakeAudioBackend device;
   TSoundOut out(&device);
-  TMPSimpleEvent taken;
-  std::atomic<int> forwarded{0};
   out.SetOnThreadError([&](TSoundOut*, const std::exception&, bool& handled) {
-    ++forwarded;
     taken.WaitFor(10000);
     handled = true;
   });

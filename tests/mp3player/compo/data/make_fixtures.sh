@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Makes the small MP3 files the stream information and tag tests read. Needs ffmpeg and lame
-# (developer machines only; the files are committed and the tests never run these tools).
+# Makes the small MP3 files the stream information and tag tests read. Needs ffmpeg, lame and
+# twolame (developer machines only; the files are committed and the tests never run these tools).
 set -euo pipefail
 cd "$(dirname "$0")"
 q=(-hide_banner -loglevel error -y)
@@ -26,7 +26,13 @@ lame --quiet -b 32 --add-id3v2 --tt "Lame Title" --ta "Lame Artist" --tl "Lame A
 lame --quiet -b 32 --resample 22.05 -t tone.wav mpeg2.mp3
 lame --quiet -b 8 --resample 8 -t tone.wav mpeg25.mp3
 ffmpeg "${q[@]}" "${tone[@]}" -ac 2 -c:a mp2 -b:a 192k -ar 48000 -map_metadata -1 -f mp2 layer2.mp3
+# A Layer II mono stream from another encoder.
+twolame --quiet -b 64 tone.wav twolame_mono.mp2
 rm tone.wav
+
+# ID3v2.4, which is passed whole without reading its frames.
+ffmpeg "${q[@]}" "${tone[@]}" -t 0.2 -ac 2 -c:a libmp3lame -b:a 96k -write_xing 0 \
+  -id3v2_version 4 -metadata title="Version 4 title" id3v24.mp3
 
 # A WAV wrapper around MP3 data (RIFF, fmt chunk, data chunk), as some rippers write.
 ffmpeg "${q[@]}" "${tone[@]}" -ac 1 -c:a libmp3lame -b:a 64k -map_metadata -1 -f wav riff_mp3.wav

@@ -114,6 +114,26 @@ TEST(Layer12Decode, ChannelConversions) {
   }
 }
 
+// The subband equalizer acts on every arrangement but the mix to mono, whose averaging bypasses
+// it.
+TEST(Layer12Decode, SubbandEqualizerSkipsTheMixToMono) {
+  MPSelectCpuRoutines(0);
+  const std::vector<uint8_t> data = ReadStream("l2_44k_stereo_192.mp2");
+  const std::vector<int16_t> mixed = DecodeStream(data, nullptr, 1);
+  for (int32_t i = 0; i < 32; ++i) *MPSubbandGain(i) = 0.0f;
+  *MPSubbandEqEnabled() = 1;
+  const std::vector<int16_t> mixed_with_eq = DecodeStream(data, nullptr, 1);
+  const std::vector<int16_t> stereo_with_eq = DecodeStream(data, nullptr);
+  const std::vector<int16_t> left_with_eq = DecodeStream(data, nullptr, 2);
+  *MPSubbandEqEnabled() = 0;
+  EXPECT_EQ(mixed_with_eq, mixed);
+  EXPECT_TRUE(
+      std::all_of(stereo_with_eq.begin(), stereo_with_eq.end(), [](int16_t v) { return v == 0; }));
+  EXPECT_TRUE(
+      std::all_of(left_with_eq.begin(), left_with_eq.end(), [](int16_t v) { return v == 0; }));
+  EXPECT_FALSE(mixed.empty());
+}
+
 // Every frame reports its own length with the padding slot (4 bytes in Layer I) and the PCM of
 // a whole frame.
 TEST(Layer12Decode, ReportsTheBytesOfEveryFrame) {
