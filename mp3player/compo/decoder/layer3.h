@@ -143,6 +143,8 @@ void MPLayer3AliasAndEq(int32_t slot, int32_t channels);
 void MPImdct36Finish(const float* z, float* lines, const float* overlap, float* out,
                      const float* window);
 TMPChannelTransform MPLayer3ChooseTransform(int32_t stream_channels, int32_t convert);
+// The routine for a frame whose channel count differs from the stream's.
+TMPChannelTransform MPLayer3ChangedModeTransform(int32_t frame_channels);
 
 // Bit reader A: reads MSB first at bit position `pos` of `base`, n <= 25 bits. It loads four
 // bytes (MPBitWindow eight), so the buffers it reads keep guard bytes after their data.

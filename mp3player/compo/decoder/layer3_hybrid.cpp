@@ -132,6 +132,18 @@ void TransformStereo(int32_t slot, int16_t* pcm) {
   }
 }
 
+// A single-channel frame in a stereo stream sounds in both channels. The second channel's
+// history is dropped: its overlap would not fit the next two-channel frame.
+void TransformMonoToBoth(int32_t slot, int16_t* pcm) {
+  TMPLayer3State& s = MPL3;
+  float* out = s.hybrid;
+  InvertFrequencies(out, ChannelHybrid(0, slot, out, MPRoutines.hybrid));
+  MPSynthLayer3Stereo(out, 0, pcm);
+  MPSynthLayer3Stereo(out, 1, pcm);
+  std::fill(s.spectrum[1][slot], s.spectrum[1][slot] + 576, 0.0f);
+  s.nonzero[1][slot] = 0;
+}
+
 // Both channels (each at half gain through the global gain offset) summed before the synthesis.
 // The second channel goes through the IMDCT slots.
 int32_t HybridBySlots(float* current, const float* previous, float* out, int32_t block_type,
@@ -276,6 +288,10 @@ void MPLayer3AliasAndEq(int32_t slot, int32_t channels) {
       for (int32_t i = 0; i < nonzero; ++i) lines[i] *= MPState.freq_gain[i];
     }
   }
+}
+
+TMPChannelTransform MPLayer3ChangedModeTransform(int32_t frame_channels) {
+  return frame_channels == 1 && MPState.channels == 2 ? TransformMonoToBoth : TransformLeft;
 }
 
 TMPChannelTransform MPLayer3ChooseTransform(int32_t stream_channels, int32_t convert) {

@@ -177,6 +177,21 @@ TEST_F(Layer3, ChannelConversions) {
   }
 }
 
+TEST_F(Layer3, SingleChannelFramesInAStereoStreamSoundInBothChannels) {
+  std::vector<uint8_t> stream = ReadFixture("layer3/m1_44k_joint_128.mp3");
+  const std::vector<uint8_t> mono = ReadFixture("layer3/m1_44k_mono_vbr.mp3");
+  const size_t stereo_frames = DecodeStream(stream, nullptr).size() / 2304;
+  stream.insert(stream.end(), mono.begin(), mono.end());
+  const std::vector<int16_t> both = DecodeStream(stream, nullptr);
+  const std::vector<int16_t> alone = DecodeStream(mono, nullptr);
+  ASSERT_EQ(both.size(), stereo_frames * 2304 + alone.size() * 2);
+  // After two frames the overlap and the synthesis history of the stereo part have gone.
+  for (size_t i = 2 * 1152; i < alone.size(); ++i) {
+    ASSERT_EQ(both[stereo_frames * 2304 + 2 * i], alone[i]) << i;
+    ASSERT_EQ(both[stereo_frames * 2304 + 2 * i + 1], alone[i]) << i;
+  }
+}
+
 TEST_F(Layer3, ZeroFrequencyGainsSilenceTheStream) {
   const std::vector<uint8_t> mp3 = ReadFixture("layer3/m1_32k_mono_56.mp3");
   for (int32_t i = 0; i < 576; ++i) *MPFreqGain(i) = 0.0f;
