@@ -192,6 +192,82 @@ TEST_F(Layer3, SingleChannelFramesInAStereoStreamSoundInBothChannels) {
   }
 }
 
+// Prepares a granule of two long-block channels: left all `left_value` up to `lines`, right
+// nonzero in bands 0..right_last only.
+void PrepareStereo(int32_t mode_extension, float left_value, int32_t lines, int32_t right_last) {
+  ASSERT_EQ(MPDecodeInit(Header(kMpeg1Stereo), 417, 0, 0, 0, 24000), 1);
+  TMPLayer3State& s = MPL3;
+  s.mode = 1;
+  s.mode_extension = mode_extension;
+  s.lsf_scalefactors = false;
+  for (int32_t ch = 0; ch < 2; ++ch) {
+    TMPChannelBands& b = s.bands[ch];
+    b = {};
+    b.block_kind = 0;
+    b.long_bands = 22;
+    b.first_short_band = 12;
+    b.last_long_band = ch == 0 ? 21 : right_last;
+    std::fill(s.spectrum[ch][0], s.spectrum[ch][0] + 576, 0.0f);
+  }
+  std::fill(s.spectrum[0][0], s.spectrum[0][0] + lines, left_value);
+  std::fill(s.spectrum[1][0], s.spectrum[1][0] + s.stream.long_end[right_last], 1.0f);
+  s.nonzero[0][0] = lines;
+  s.nonzero[1][0] = s.stream.long_end[right_last];
+}
+
+TEST_F(Layer3, MidSideGivesBothChannelsTheSameLineCount) {
+  PrepareStereo(2, 3.0f, 300, 4);
+  MPLayer3Stereo(0);
+  EXPECT_EQ(MPL3.nonzero[0][0], 300);
+  EXPECT_EQ(MPL3.nonzero[1][0], 300);
+  EXPECT_EQ(MPL3.spectrum[0][0][0], 4.0f);    // 3 + 1
+  EXPECT_EQ(MPL3.spectrum[1][0][0], 2.0f);    // 3 - 1
+  EXPECT_EQ(MPL3.spectrum[1][0][299], 3.0f);  // 3 - 0
+}
+
+TEST_F(Layer3, IntensityPositionsOfMpeg1) {
+  const TMPLayer3Stream& st = MPL3.stream;
+  for (int32_t ms = 0; ms < 2; ++ms) {
+    PrepareStereo(1 | (ms << 1), 2.0f, 576, 5);
+    TMPScaleFactors& sf = MPL3.scalefactors[1];
+    sf = {};
+    sf.l[6] = 7;   // Not an intensity position: left stays, right 0 (M/S: both the left).
+    sf.l[7] = 0;   // All in the right channel.
+    sf.l[20] = 6;  // All in the left channel; band 21 follows band 20.
+    MPLayer3Stereo(0);
+    const float* left = MPL3.spectrum[0][0];
+    const float* right = MPL3.spectrum[1][0];
+    const float scale = ms ? std::sqrt(2.0f) : 1.0f;
+    EXPECT_FLOAT_EQ(left[st.long_start[6]], 2.0f);
+    EXPECT_FLOAT_EQ(right[st.long_start[6]], ms ? 2.0f : 0.0f);
+    EXPECT_NEAR(left[st.long_start[7]], 0.0f, 1e-6);
+    EXPECT_FLOAT_EQ(right[st.long_start[7]], 2.0f * scale);
+    EXPECT_FLOAT_EQ(left[575], 2.0f * scale);
+    EXPECT_NEAR(right[575], 0.0f, 1e-6);
+    // Below the intensity region the right channel keeps its data (M/S: sum and difference).
+    EXPECT_FLOAT_EQ(left[0], ms ? 3.0f : 2.0f);
+    EXPECT_FLOAT_EQ(right[0], 1.0f);
+    EXPECT_EQ(MPL3.nonzero[1][0], 576);
+  }
+}
+
+TEST_F(Layer3, MixedBlocksAliasOnlyTheFirstBoundary) {
+  ASSERT_EQ(MPDecodeInit(Header(kMpeg1Mono), 417, 0, 0, 0, 24000), 1);
+  TMPLayer3State& s = MPL3;
+  s.bands[0] = {};
+  s.bands[0].block_type = 2;
+  s.bands[0].mixed = 1;
+  s.bands[0].block_kind = 1;
+  s.bands[0].long_bands = 8;
+  std::fill(s.spectrum[0][0], s.spectrum[0][0] + 576, 1.0f);
+  s.nonzero[0][0] = 576;
+  MPLayer3AliasAndEq(0, 1);
+  EXPECT_NE(s.spectrum[0][0][17], 1.0f);
+  EXPECT_NE(s.spectrum[0][0][18], 1.0f);
+  EXPECT_EQ(s.spectrum[0][0][35], 1.0f);
+  EXPECT_EQ(s.spectrum[0][0][36], 1.0f);
+}
+
 TEST_F(Layer3, ZeroFrequencyGainsSilenceTheStream) {
   const std::vector<uint8_t> mp3 = ReadFixture("layer3/m1_32k_mono_56.mp3");
   for (int32_t i = 0; i < 576; ++i) *MPFreqGain(i) = 0.0f;
