@@ -52,16 +52,28 @@ void BuildEffectiveItems(const TKorvaConfig& defaultConfig, const TKorvaConfig& 
   }
 }
 
+// True when the path names a file directly inside the music folder.
+bool InMusicFolder(const std::string& path, const std::string& musicFolder) {
+  return SameText(ExtractFilePath(path), JoinPath(musicFolder, ""));
+}
+
 // Picks the destination of every effective item. Items that need no copy (game files, and
 // repeats of a source copied for an earlier scene) get IsDefault set. New names never equal a
 // destination chosen earlier or a file the game's backup table names, so no copy can replace one
 // of the game's own files. (New names end in ".mp3", so they never meet the tables either.)
+// Nor do they equal a source that lies in the music folder itself: a copy onto its own source
+// would put a file the person placed there under the table, and the next Apply would delete it
+// as a previous copy; a copy onto another scene's source would replace that song.
 std::vector<std::string> ChooseDestinations(TKorvaConfig& effective,
                                             const TKorvaConfig& defaultConfig,
                                             const std::string& musicFolder) {
   std::vector<std::string> taken;
   for (int i = 0; i < defaultConfig.Count(); ++i) {
     taken.push_back(defaultConfig.Items(i).FileName);
+  }
+  for (int k = 0; k < effective.Count(); ++k) {
+    const std::string& source = effective.Items(k).FileName;
+    if (InMusicFolder(source, musicFolder)) taken.push_back(source);
   }
   std::vector<std::string> destinations;
   for (int k = 0; k < effective.Count(); ++k) {
@@ -85,9 +97,19 @@ std::vector<std::string> ChooseDestinations(TKorvaConfig& effective,
   return destinations;
 }
 
+// The name the table gives a destination: its path below the music folder without ".mp3". For
+// a copy that is its file name; a game file keeps the name its own table gave it, even one that
+// leads into another folder, so the table goes on naming that file.
+std::string TableName(const std::string& dest, const std::string& musicFolder) {
+  const std::string folder = JoinPath(musicFolder, "");
+  const bool below = dest.size() > folder.size() && SameText(dest.substr(0, folder.size()), folder);
+  return ChangeFileExt(below ? dest.substr(folder.size()) : ExtractFileName(dest), "");
+}
+
 // Copies what needs copying and returns the table's lines; failed sources are collected.
 std::vector<std::string> CopyFiles(const TKorvaConfig& effective,
                                    const std::vector<std::string>& destinations,
+                                   const std::string& musicFolder,
                                    std::vector<std::string>& failures) {
   std::vector<std::string> lines;
   for (int k = 0; k < effective.Count(); ++k) {
@@ -103,8 +125,7 @@ std::vector<std::string> CopyFiles(const TKorvaConfig& effective,
       }
       DebugOut("CopyFile: Source=" + item.FileName + " Dest=" + dest);
     }
-    lines.push_back(
-        FormatTableLine(item.Scene, ChangeFileExt(ExtractFileName(dest), ""), item.Loop));
+    lines.push_back(FormatTableLine(item.Scene, TableName(dest, musicFolder), item.Loop));
   }
   return lines;
 }
@@ -124,7 +145,8 @@ bool ApplyUserConfig(const TKorvaConfig& defaultConfig, const TKorvaConfig& user
   std::vector<std::string> failures;
   {
     TBusyScope busy(prompts);
-    const std::vector<std::string> lines = CopyFiles(effective, destinations, failures);
+    const std::vector<std::string> lines =
+        CopyFiles(effective, destinations, musicFolder, failures);
     WriteTextLines(JoinPath(musicFolder, kGameTableName), lines, TTextEncoding::tenCodePageOnly);
   }
   if (!failures.empty()) prompts.ShowMessage(CopyFailureText(failures));
