@@ -211,7 +211,9 @@ void SetBandLayout(const TMPAudioHeader& header) {
   }
   st.band_lines = std::min(st.long_clear + 8, 18 * MPState.band_limit);
   st.long_clear = std::min(st.long_clear, st.band_lines);
-  st.short_clear = std::min(st.short_clear, st.band_lines);
+  // Short blocks come in window order (the three windows of a band one after another) until
+  // they are reordered, so a line limit would cut the last window's high bands only, below the
+  // band limit too. Their band limit applies after the reordering, in the hybrid filter.
   st.subbands = (st.band_lines + 17) / 18;
   st.gain_offset = (MPState.stream_channels == 2 && (MPState.convert & 3) == 1) ? -4 : 0;
 }

@@ -11,20 +11,14 @@
 #include <emmintrin.h>
 #endif
 
-namespace {
-
-// The 36-point IMDCT's output y[i] taken from the 18-point DCT-IV z, signs being in the window:
-// y[0..8] = z[9..17], y[9..26] = z[17..0], y[27..35] = z[0..8].
-inline float Long36(const float* z, int32_t i) {
-  return i < 9 ? z[i + 9] : i < 27 ? z[26 - i] : z[i - 27];
-}
-
-}  // namespace
-
 void MPImdct36Finish(const float* z, float* lines, const float* overlap, float* out,
                      const float* window) {
-  for (int32_t i = 0; i < 18; ++i) out[32 * i] = window[i] * Long36(z, i) + overlap[i];
-  for (int32_t i = 0; i < 18; ++i) lines[i] = window[18 + i] * Long36(z, 18 + i);
+  // The 36 outputs are y[0..8] = z[9..17], y[9..26] = z[17..0], y[27..35] = z[0..8], their signs
+  // being in the window; the first half is overlapped, the second becomes the new overlap.
+  for (int32_t i = 0; i < 9; ++i) out[32 * i] = window[i] * z[i + 9] + overlap[i];
+  for (int32_t i = 9; i < 18; ++i) out[32 * i] = window[i] * z[26 - i] + overlap[i];
+  for (int32_t i = 0; i < 9; ++i) lines[i] = window[18 + i] * z[8 - i];
+  for (int32_t i = 9; i < 18; ++i) lines[i] = window[18 + i] * z[i - 9];
 }
 
 namespace {

@@ -160,6 +160,21 @@ TEST_F(Layer3, LinbitsEscapeOfThirteenBits) {
   EXPECT_EQ(MPLayer3Huffman(bits.data(), 0, end - 3, gi), -1);
 }
 
+TEST_F(Layer3, ShortBlocksMeetTheBandLimitOnlyAfterReordering) {
+  // In window order the last window of the top band reaches line 575, but its lines lie below
+  // the band limit once reordered: the Huffman data of a short block is read to the end.
+  ASSERT_EQ(MPDecodeInit(Header(kMpeg1Mono), 417, 0, 0, 0, 24000), 1);
+  std::vector<uint8_t> bits(64, 0);
+  TMPGranuleInfo gi{};
+  gi.big_values = 288;  // Table 0: all values 0, no bits.
+  gi.region0_count = 7;
+  gi.region1_count = 13;
+  EXPECT_EQ(MPLayer3Huffman(bits.data(), 0, 0, gi), 558);
+  gi.block_type = 2;
+  gi.window_switching_flag = 1;
+  EXPECT_EQ(MPLayer3Huffman(bits.data(), 0, 0, gi), 576);
+}
+
 TEST_F(Layer3, ChannelConversions) {
   const std::vector<uint8_t> mp3 = ReadFixture("layer3/m1_48k_stereo_160.mp3");
   const std::vector<int16_t> stereo = DecodeStream(mp3, nullptr);
