@@ -3,8 +3,6 @@
 #include <errno.h>
 #include <iconv.h>
 
-#include <algorithm>
-#include <iterator>
 #include <stdexcept>
 
 #include "platform/utf8.h"
@@ -46,15 +44,6 @@ class TIconv {
 constexpr char kCodePage[] = "CP932";
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
-// Single bytes that Windows' code page 932 gives characters of their own and that iconv's table
-// leaves out. Without them a game table holding such a byte could not be written back as it was.
-struct TSingleByte {
-  unsigned char Byte;
-  char32_t Char;
-};
-constexpr TSingleByte kWindowsSingleBytes[] = {
-    {0x80, 0x0080}, {0xA0, 0xF8F0}, {0xFD, 0xF8F1}, {0xFE, 0xF8F2}, {0xFF, 0xF8F3}};
-
 }  // namespace
 
 std::string CodePageToUtf8(std::string_view cp932) {
@@ -67,14 +56,7 @@ std::string CodePageToUtf8(std::string_view cp932) {
   while (conv.Convert(in, left, out) != 0) {
     // An undecodable byte (or a lead byte cut off at the end) stands for one unknown character;
     // skipping just that byte lets the next valid character through.
-    const auto* single = std::find_if(
-        std::begin(kWindowsSingleBytes), std::end(kWindowsSingleBytes),
-        [&](const TSingleByte& s) { return s.Byte == static_cast<unsigned char>(*in); });
-    if (single != std::end(kWindowsSingleBytes)) {
-      AppendUtf8(out, single->Char);
-    } else {
-      out += kReplacement;
-    }
+    out += kReplacement;
     ++in;
     --left;
   }
@@ -88,18 +70,7 @@ std::optional<std::string> Utf8ToCodePage(std::string_view utf8) {
   char* in = input.data();
   std::size_t left = input.size();
   std::string out;
-  while (conv.Convert(in, left, out) != 0) {
-    std::size_t pos = in - input.data();
-    char32_t cp;
-    if (!DecodeUtf8(input, pos, cp)) return std::nullopt;
-    const auto* single =
-        std::find_if(std::begin(kWindowsSingleBytes), std::end(kWindowsSingleBytes),
-                     [&](const TSingleByte& s) { return s.Char == cp; });
-    if (single == std::end(kWindowsSingleBytes)) return std::nullopt;
-    out += static_cast<char>(single->Byte);
-    left -= pos - (in - input.data());
-    in = input.data() + pos;
-  }
+  if (conv.Convert(in, left, out) != 0) return std::nullopt;
   // Some characters convert one way only (U+301C becomes the byte pair that reads back as
   // U+FF5E); such a character has no faithful code-page form.
   if (CodePageToUtf8(out) != utf8) return std::nullopt;
