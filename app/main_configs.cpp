@@ -86,7 +86,7 @@ void TFormMain::ActionNewConfigExecute() {
   if (!SaveCurrentConfig()) return;
   QStringList entries;
   for (int i = 0; i < ComboBoxConfigs->count(); ++i) entries << ComboBoxConfigs->itemText(i);
-  TFormNewConfig dialog(entries, Prompts(), this);
+  TFormNewConfig dialog(entries, PlaylistFolder(), Prompts(), this);
   if (dialog.exec() != QDialog::Accepted) return;
   const std::string name = ToStd(dialog.NewName());
   const std::string target = ConfigFileName(name, PlaylistFolder());

@@ -9,6 +9,7 @@
 
 #include "app/config/config_names.h"
 #include "app/window_font.h"
+#include "platform/files.h"
 #include "platform/text_compare.h"
 
 namespace {
@@ -19,8 +20,9 @@ const char kMsgNoName[] = "名前が入力されていません";
 
 }  // namespace
 
-TFormNewConfig::TFormNewConfig(const QStringList& entries, IPrompts& prompts, QWidget* parent)
-    : QDialog(parent), prompts_(prompts) {
+TFormNewConfig::TFormNewConfig(const QStringList& entries, std::string playlistFolder,
+                               IPrompts& prompts, QWidget* parent)
+    : QDialog(parent), playlistFolder_(std::move(playlistFolder)), prompts_(prompts) {
   setObjectName("FormNewConfig");
   setWindowTitle(QStringLiteral("設定の新規作成"));
   setFont(WindowFont());
@@ -71,6 +73,7 @@ QString TFormNewConfig::NameProblem(const QString& name) const {
       return QString::fromUtf8(kMsgNameTaken);
   }
   if (name.isEmpty()) return QString::fromUtf8(kMsgNoName);
+  if (FileExists(ConfigFileName(text, playlistFolder_))) return QString::fromUtf8(kMsgNameTaken);
   return {};
 }
 

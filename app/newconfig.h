@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QStringList>
+#include <string>
 
 #include "platform/prompts.h"
 
@@ -17,7 +18,10 @@ class TFormNewConfig : public QDialog {
 
  public:
   // entries: the configuration box's entries, "<標準>" first, which is preselected.
-  TFormNewConfig(const QStringList& entries, IPrompts& prompts, QWidget* parent = nullptr);
+  // playlistFolder: where the new playlist goes; a name whose playlist file is there already
+  // (a playlist of another program, say) counts as taken, so that file is never overwritten.
+  TFormNewConfig(const QStringList& entries, std::string playlistFolder, IPrompts& prompts,
+                 QWidget* parent = nullptr);
 
   QString NewName() const;
   // Index of the configuration to copy among the entries.
@@ -35,5 +39,6 @@ class TFormNewConfig : public QDialog {
   // The message for a name that cannot be used, or an empty text for a good one.
   QString NameProblem(const QString& name) const;
 
+  std::string playlistFolder_;
   IPrompts& prompts_;
 };

@@ -5,7 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 cmake -S . -B build-asan -G Ninja -DKORVA_GUI=OFF -DCMAKE_BUILD_TYPE=Debug \
   -DKORVA_SANITIZE=address,undefined >/dev/null
-targets=(korva-apply tools_korva_apply_test)
+targets=(korva-apply)
+for src in tests/tools/korva_apply/*_test.cpp; do targets+=("tools_$(basename "$src" .cpp)"); done
 for src in tests/platform/*_test.cpp; do targets+=("platform_$(basename "$src" .cpp)"); done
 for src in tests/app/config/*_test.cpp; do targets+=("config_$(basename "$src" .cpp)"); done
 cmake --build build-asan -j"$(nproc)" --target "${targets[@]}"

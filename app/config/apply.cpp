@@ -54,12 +54,14 @@ void BuildEffectiveItems(const TKorvaConfig& defaultConfig, const TKorvaConfig& 
 
 // Picks the destination of every effective item. Items that need no copy (game files, and
 // repeats of a source copied for an earlier scene) get IsDefault set. New names never equal a
-// destination chosen earlier or a file the game's backup table names, so no copy can replace one
-// of the game's own files. (New names end in ".mp3", so they never meet the tables either.)
+// destination chosen earlier, a file the game's backup table names, or a file that is in the
+// music folder after the clean-up: those are the game's own files (listed in its table or not)
+// and songs the person put there, and a copy would replace them for good, since the next Apply
+// deletes what the table names. (New names end in ".mp3", so they never meet the tables either.)
 std::vector<std::string> ChooseDestinations(TKorvaConfig& effective,
                                             const TKorvaConfig& defaultConfig,
                                             const std::string& musicFolder) {
-  std::vector<std::string> taken;
+  std::vector<std::string> taken = ListFiles(musicFolder, "*");
   for (int i = 0; i < defaultConfig.Count(); ++i) {
     taken.push_back(defaultConfig.Items(i).FileName);
   }
@@ -85,9 +87,19 @@ std::vector<std::string> ChooseDestinations(TKorvaConfig& effective,
   return destinations;
 }
 
+// The name the table gives a destination: its path below the music folder without ".mp3". For
+// a copy that is its file name; a game file keeps the name its own table gave it, even one that
+// leads into another folder, so the table goes on naming that file.
+std::string TableName(const std::string& dest, const std::string& musicFolder) {
+  const std::string folder = JoinPath(musicFolder, "");
+  const bool below = dest.size() > folder.size() && SameText(dest.substr(0, folder.size()), folder);
+  return ChangeFileExt(below ? dest.substr(folder.size()) : ExtractFileName(dest), "");
+}
+
 // Copies what needs copying and returns the table's lines; failed sources are collected.
 std::vector<std::string> CopyFiles(const TKorvaConfig& effective,
                                    const std::vector<std::string>& destinations,
+                                   const std::string& musicFolder,
                                    std::vector<std::string>& failures) {
   std::vector<std::string> lines;
   for (int k = 0; k < effective.Count(); ++k) {
@@ -103,8 +115,7 @@ std::vector<std::string> CopyFiles(const TKorvaConfig& effective,
       }
       DebugOut("CopyFile: Source=" + item.FileName + " Dest=" + dest);
     }
-    lines.push_back(
-        FormatTableLine(item.Scene, ChangeFileExt(ExtractFileName(dest), ""), item.Loop));
+    lines.push_back(FormatTableLine(item.Scene, TableName(dest, musicFolder), item.Loop));
   }
   return lines;
 }
@@ -124,7 +135,8 @@ bool ApplyUserConfig(const TKorvaConfig& defaultConfig, const TKorvaConfig& user
   std::vector<std::string> failures;
   {
     TBusyScope busy(prompts);
-    const std::vector<std::string> lines = CopyFiles(effective, destinations, failures);
+    const std::vector<std::string> lines =
+        CopyFiles(effective, destinations, musicFolder, failures);
     WriteTextLines(JoinPath(musicFolder, kGameTableName), lines, TTextEncoding::tenCodePageOnly);
   }
   if (!failures.empty()) prompts.ShowMessage(CopyFailureText(failures));

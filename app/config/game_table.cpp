@@ -1,5 +1,7 @@
 #include "app/config/game_table.h"
 
+#include <algorithm>
+
 #include "app/config/decimal.h"
 #include "app/config/korva_config.h"
 #include "platform/files.h"
@@ -38,6 +40,19 @@ std::string PlainField(std::string_view line, std::size_t& p) {
   return std::string(line.substr(start, p - start));
 }
 
+// A name as one table field. Names Apply makes never need quotes, but a game file's name from
+// the game's own table may hold blanks or commas (it was quoted there); unquoted, the line would
+// name another file and the scene would lose its music.
+std::string TableField(const std::string& name) {
+  const bool plain =
+      !name.empty() && name.front() != '"' &&
+      std::none_of(name.begin(), name.end(), [](char c) { return c == ',' || IsBlank(c); });
+  if (plain) return name;
+  std::string field = "\"";
+  for (char c : name) field += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return field + '"';
+}
+
 }  // namespace
 
 std::vector<std::string> SplitTableFields(std::string_view line) {
@@ -60,7 +75,7 @@ std::vector<std::string> SplitTableFields(std::string_view line) {
 }
 
 std::string FormatTableLine(int scene, const std::string& name, bool loop) {
-  return std::to_string(scene) + " " + name + (loop ? ",loop" : "");
+  return std::to_string(scene) + " " + TableField(name) + (loop ? ",loop" : "");
 }
 
 void TKorvaConfig::LoadFromGameTable(const std::string& path) {

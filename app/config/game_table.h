@@ -11,7 +11,9 @@
 // commas in a row give an empty field, as does a comma at the end of the line.
 std::vector<std::string> SplitTableFields(std::string_view line);
 
-// The line Apply writes for a scene: "%d %s", then ",loop" when the scene loops.
+// The line Apply writes for a scene: "%d %s", then ",loop" when the scene loops. A name that
+// would not read back as one field (empty, starting with a double quote, or holding a blank, a
+// control character or a comma) is written in double quotes, inner quotes doubled.
 std::string FormatTableLine(int scene, const std::string& name, bool loop);
 
 inline constexpr char kGameTableName[] = "Config.txt";

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <string_view>
 
 #include "app/config/decimal.h"
@@ -28,6 +29,12 @@ void ReadSceneMarker(std::string_view rest, TPending& pending) {
   }
 }
 
+// Characters, not bytes: a path of one Japanese character is as short as one of one letter.
+std::size_t CharacterCount(std::string_view utf8) {
+  return std::count_if(utf8.begin(), utf8.end(),
+                       [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
+}
+
 }  // namespace
 
 void TKorvaConfig::SaveToPlaylist(const std::string& path) const {
@@ -52,7 +59,7 @@ void TKorvaConfig::LoadFromPlaylist(const std::string& path) {
       ReadSceneMarker(line.substr(kSceneMarker.size()), pending);
     } else if (line.starts_with(kInfoMarker)) {
       pending.info = line.substr(kInfoMarker.size());
-    } else if (line.size() > 2 && !line.starts_with('#') && pending.scene != -1) {
+    } else if (CharacterCount(line) > 2 && !line.starts_with('#') && pending.scene != -1) {
       TKorvaConfigItem& item = Add();
       item.Scene = pending.scene;
       item.FileName = line;

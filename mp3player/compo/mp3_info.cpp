@@ -9,6 +9,7 @@
 #include "mp3player/compo/stream_reader.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/utf8.h"
 
 namespace {
 
@@ -18,10 +19,22 @@ constexpr int32_t kReaderCapacity = 65536;
 // How far past the head tags the first frame header may lie.
 constexpr int kFrameSearchPositions = 4096;
 
-// Length of a text in the code page, which decides which tag's text is the longest.
+// Length of a text in the code page, which decides which tag's text is the longest: the bytes
+// the tag stored. A character without a code-page form stands for one byte, since the tag readers
+// turn each undecodable stored byte into one replacement character; the UTF-8 length would count
+// it three times and let a garbled text beat a longer readable one.
 size_t CodePageLength(const std::string& utf8) {
-  const auto converted = Utf8ToCodePage(utf8);
-  return converted ? converted->size() : utf8.size();
+  if (const auto converted = Utf8ToCodePage(utf8)) return converted->size();
+  size_t length = 0;
+  size_t pos = 0;
+  while (pos < utf8.size()) {
+    const size_t start = pos;
+    char32_t cp = 0;
+    if (!DecodeUtf8(utf8, pos, cp)) pos = start + 1;
+    const auto form = Utf8ToCodePage(std::string_view(utf8).substr(start, pos - start));
+    length += form ? form->size() : 1;
+  }
+  return length;
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -162,6 +163,16 @@ TEST_F(MainWindowTest, AboutBoxShowsNameAndVersionModally) {
   });
   form_->ActionAbout->trigger();
   EXPECT_TRUE(shown);
+}
+
+TEST_F(MainWindowTest, EnterInEitherListPlays) {
+  int plays = 0;
+  QObject::connect(form_->ActionPlayMp3, &QAction::triggered, [&] { ++plays; });
+  for (QTreeWidget* list : {form_->ListViewFiles, form_->ListViewConfig}) {
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(list, &enter);
+  }
+  EXPECT_EQ(plays, 2);
 }
 
 TEST_F(MainWindowTest, DeleteButtonFollowsItsAction) {

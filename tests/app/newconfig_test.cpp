@@ -1,10 +1,12 @@
 // The new-configuration dialog: its contents and the order of its checks.
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTemporaryDir>
 
 #include "app/newconfig.h"
 #include "tests/app/config/fake_prompts.h"
@@ -20,8 +22,9 @@ class NewConfigTest : public testing::Test {
     return dialog_.result() == QDialog::Accepted;
   }
 
+  QTemporaryDir folder_;
   TFakePrompts prompts_;
-  TFormNewConfig dialog_{{"<標準>", "Rock", "a=b"}, prompts_};
+  TFormNewConfig dialog_{{"<標準>", "Rock", "a=b"}, folder_.path().toStdString() + "/", prompts_};
 };
 
 TEST_F(NewConfigTest, ListsTheEntriesWithTheDefaultPreselected) {
@@ -61,6 +64,16 @@ TEST_F(NewConfigTest, AcceptsANewNameAsTypedWithItsSource) {
   EXPECT_TRUE(prompts_.Messages.empty());
   EXPECT_EQ(dialog_.NewName(), " 夏の曲 ");
   EXPECT_EQ(dialog_.SourceIndex(), 1);
+}
+
+TEST_F(NewConfigTest, ANameWhosePlaylistFileExistsIsTakenEvenIfNotListed) {
+  // Another program's playlist, not a configuration, must not be overwritten.
+  QFile other(folder_.filePath("party.m3u"));
+  ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+  other.write("#EXTM3U\r\nsong.mp3\r\n");
+  other.close();
+  EXPECT_FALSE(Submit("party"));
+  EXPECT_EQ(prompts_.Messages, std::vector<std::string>{"すでに使われている名前です"});
 }
 
 TEST_F(NewConfigTest, CancelClosesWithoutChecking) {

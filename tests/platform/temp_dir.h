@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <string_view>
 
@@ -41,4 +42,18 @@ inline void WriteBytes(const std::string& path, std::string_view bytes) {
 inline std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Every file below a folder with its content, by path relative to the folder: two snapshots are
+// equal exactly when no file was added, removed, renamed or changed.
+using TSnapshot = std::map<std::string, std::string>;
+
+inline TSnapshot TakeSnapshot(const std::string& folder) {
+  TSnapshot files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) {
+      files[std::filesystem::relative(entry.path(), folder).string()] = ReadBytes(entry.path());
+    }
+  }
+  return files;
 }

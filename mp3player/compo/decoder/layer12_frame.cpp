@@ -128,10 +128,10 @@ TSampleCode Layer2Code(int quant) {
   return {q.bits, 0, q.levels == 3 ? t.group3 : q.levels == 5 ? t.group5 : t.group9};
 }
 
+// Bits of one granule's three samples.
 int TripleBits(int quant) {
-  if (quant == kNoClass) return 0;
-  const TMPQuantClass& q = kMPQuantClasses[quant];
-  return q.grouped ? q.bits : 3 * q.bits;
+  const TSampleCode code = Layer2Code(quant);
+  return code.groups ? code.bits : 3 * code.bits;
 }
 
 void ReadLayer2Allocation(TMPLayer12BitReader& bits, const TMPLayer12Stream& stream,

@@ -116,12 +116,16 @@ void DecodeChannel(int32_t granule, int32_t channel, int32_t slot, int32_t& bit_
   s.nonzero[channel][slot] = MPLayer3Requantise(gi, channel, nonzero, out);
 }
 
-void DecodeGranule(int32_t granule, int32_t slot, int32_t& bit_pos, int16_t* pcm) {
-  const int32_t channels = MPState.stream_channels;
+void DecodeGranule(int32_t granule, int32_t slot, int32_t channels, int32_t& bit_pos,
+                   int16_t* pcm) {
   for (int32_t ch = 0; ch < channels; ++ch) DecodeChannel(granule, ch, slot, bit_pos);
   if (channels == 2) MPLayer3Stereo(slot);
   MPLayer3AliasAndEq(slot, channels);
-  MPL3.transform(slot, pcm);
+  if (channels == MPState.stream_channels) {
+    MPL3.transform(slot, pcm);
+  } else {
+    MPLayer3ChangedModeTransform(channels)(slot, pcm);
+  }
 }
 
 // Appends the frame's main data to the reservoir. Returns the bit position of the frame's main
@@ -146,8 +150,8 @@ TMPDecodeResult DecodeFrame(const uint8_t* bytes, uint8_t* pcm) {
   TMPLayer3State& s = MPL3;
   TFrameHeader h;
   if (!ReadFrameHeader(bytes, kMpeg1, h)) return {};
-  const int32_t channels = MPState.stream_channels;
-  if ((h.mode == 3 ? 1 : 2) != channels) return {};  // Channel count changed: unusable.
+  // The mode may change from frame to frame (a single-channel frame in a stereo stream).
+  const int32_t channels = h.mode == 3 ? 1 : 2;
   const int32_t side_bytes = kMpeg1 ? (channels == 1 ? 17 : 32) : (channels == 1 ? 9 : 17);
   const int32_t head_bytes = 4 + (h.protection_bit ? 0 : 2) + side_bytes;
   const int32_t main_bytes = h.length - head_bytes;
@@ -174,10 +178,10 @@ TMPDecodeResult DecodeFrame(const uint8_t* bytes, uint8_t* pcm) {
   int16_t* out = direct ? reinterpret_cast<int16_t*>(pcm) : full;
   const int32_t granule_values = 576 * MPState.channels;
   if (kMpeg1) {
-    DecodeGranule(0, 0, bit_pos, out);
-    DecodeGranule(1, 1, bit_pos, out + granule_values);
+    DecodeGranule(0, 0, channels, bit_pos, out);
+    DecodeGranule(1, 1, channels, bit_pos, out + granule_values);
   } else {
-    DecodeGranule(0, s.granule_toggle, bit_pos, out);
+    DecodeGranule(0, s.granule_toggle, channels, bit_pos, out);
     s.granule_toggle ^= 1;
   }
   if (!direct) MPConvertOutput(full, granule_values * (kMpeg1 ? 2 : 1), pcm);
@@ -207,7 +211,9 @@ void SetBandLayout(const TMPAudioHeader& header) {
   }
   st.band_lines = std::min(st.long_clear + 8, 18 * MPState.band_limit);
   st.long_clear = std::min(st.long_clear, st.band_lines);
-  st.short_clear = std::min(st.short_clear, st.band_lines);
+  // Short blocks come in window order (the three windows of a band one after another) until
+  // they are reordered, so a line limit would cut the last window's high bands only, below the
+  // band limit too. Their band limit applies after the reordering, in the hybrid filter.
   st.subbands = (st.band_lines + 17) / 18;
   st.gain_offset = (MPState.stream_channels == 2 && (MPState.convert & 3) == 1) ? -4 : 0;
 }

@@ -62,10 +62,10 @@ struct TMPLayer3Stream {
   int32_t short_start[14];  // Lines of one window.
   int32_t short_width[13];
   int32_t mixed_long_bands = 8;
-  int32_t band_lines = 576;  // Lines decoded.
-  int32_t long_clear = 576;
-  int32_t short_clear = 576;
-  int32_t subbands = 32;  // Subbands with data.
+  int32_t band_lines = 576;   // Lines decoded (short blocks: after reordering).
+  int32_t long_clear = 576;   // Lines of long blocks from which on the spectrum is cleared.
+  int32_t short_clear = 576;  // The same for short blocks, in window order.
+  int32_t subbands = 32;      // Subbands with data.
   int32_t gain_offset = 0;
 };
 
@@ -143,6 +143,8 @@ void MPLayer3AliasAndEq(int32_t slot, int32_t channels);
 void MPImdct36Finish(const float* z, float* lines, const float* overlap, float* out,
                      const float* window);
 TMPChannelTransform MPLayer3ChooseTransform(int32_t stream_channels, int32_t convert);
+// The routine for a frame whose channel count differs from the stream's.
+TMPChannelTransform MPLayer3ChangedModeTransform(int32_t frame_channels);
 
 // Bit reader A: reads MSB first at bit position `pos` of `base`, n <= 25 bits. It loads four
 // bytes (MPBitWindow eight), so the buffers it reads keep guard bytes after their data.

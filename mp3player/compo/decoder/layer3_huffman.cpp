@@ -133,7 +133,10 @@ int32_t MPLayer3Huffman(const uint8_t* base, int32_t pos, int32_t end_pos,
                         const TMPGranuleInfo& gi) {
   const TMPLayer3Stream& st = MPL3.stream;
   int32_t* v = MPL3.values;
-  const int32_t count = std::min(2 * gi.big_values, st.band_lines);
+  // Long blocks stop at the band limit; short blocks, still in window order, at their clear
+  // limit (see SetBandLayout).
+  const int32_t limit = gi.block_type == 2 ? st.short_clear : st.band_lines;
+  const int32_t count = std::min(2 * gi.big_values, limit);
   const int32_t region1 = std::min(st.long_end[std::min(gi.region0_count, 21)], count);
   const int32_t region2 =
       std::min(st.long_end[std::min(gi.region0_count + gi.region1_count + 1, 21)], count);
@@ -149,7 +152,7 @@ int32_t MPLayer3Huffman(const uint8_t* base, int32_t pos, int32_t end_pos,
   int32_t nonzero = count;
   int32_t previous_nonzero = count;
   int32_t i = count;
-  while (i < st.band_lines && i + 4 <= 576 && end_pos - pos > min_bits) {
+  while (i < limit && i + 4 <= 576 && end_pos - pos > min_bits) {
     const uint64_t window = MPBitWindow(base, pos);
     int32_t used = 0;
     uint32_t vwxy;

@@ -11,20 +11,14 @@
 #include <emmintrin.h>
 #endif
 
-namespace {
-
-// The 36-point IMDCT's output y[i] taken from the 18-point DCT-IV z, signs being in the window:
-// y[0..8] = z[9..17], y[9..26] = z[17..0], y[27..35] = z[0..8].
-inline float Long36(const float* z, int32_t i) {
-  return i < 9 ? z[i + 9] : i < 27 ? z[26 - i] : z[i - 27];
-}
-
-}  // namespace
-
 void MPImdct36Finish(const float* z, float* lines, const float* overlap, float* out,
                      const float* window) {
-  for (int32_t i = 0; i < 18; ++i) out[32 * i] = window[i] * Long36(z, i) + overlap[i];
-  for (int32_t i = 0; i < 18; ++i) lines[i] = window[18 + i] * Long36(z, 18 + i);
+  // The 36 outputs are y[0..8] = z[9..17], y[9..26] = z[17..0], y[27..35] = z[0..8], their signs
+  // being in the window; the first half is overlapped, the second becomes the new overlap.
+  for (int32_t i = 0; i < 9; ++i) out[32 * i] = window[i] * z[i + 9] + overlap[i];
+  for (int32_t i = 9; i < 18; ++i) out[32 * i] = window[i] * z[26 - i] + overlap[i];
+  for (int32_t i = 0; i < 9; ++i) lines[i] = window[18 + i] * z[8 - i];
+  for (int32_t i = 9; i < 18; ++i) lines[i] = window[18 + i] * z[i - 9];
 }
 
 namespace {
@@ -130,6 +124,18 @@ void TransformStereo(int32_t slot, int16_t* pcm) {
     InvertFrequencies(out, ChannelHybrid(ch, slot, out, MPRoutines.hybrid));
     MPSynthLayer3Stereo(out, ch, pcm);
   }
+}
+
+// A single-channel frame in a stereo stream sounds in both channels. The second channel's
+// history is dropped: its overlap would not fit the next two-channel frame.
+void TransformMonoToBoth(int32_t slot, int16_t* pcm) {
+  TMPLayer3State& s = MPL3;
+  float* out = s.hybrid;
+  InvertFrequencies(out, ChannelHybrid(0, slot, out, MPRoutines.hybrid));
+  MPSynthLayer3Stereo(out, 0, pcm);
+  MPSynthLayer3Stereo(out, 1, pcm);
+  std::fill(s.spectrum[1][slot], s.spectrum[1][slot] + 576, 0.0f);
+  s.nonzero[1][slot] = 0;
 }
 
 // Both channels (each at half gain through the global gain offset) summed before the synthesis.
@@ -276,6 +282,10 @@ void MPLayer3AliasAndEq(int32_t slot, int32_t channels) {
       for (int32_t i = 0; i < nonzero; ++i) lines[i] *= MPState.freq_gain[i];
     }
   }
+}
+
+TMPChannelTransform MPLayer3ChangedModeTransform(int32_t frame_channels) {
+  return frame_channels == 1 && MPState.channels == 2 ? TransformMonoToBoth : TransformLeft;
 }
 
 TMPChannelTransform MPLayer3ChooseTransform(int32_t stream_channels, int32_t convert) {

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "app/config/apply_names.h"
 #include "app/config/config_names.h"
 #include "app/config/game_table.h"
@@ -12,19 +10,6 @@
 #include "tests/platform/temp_dir.h"
 
 namespace {
-
-using Snapshot = std::map<std::string, std::string>;
-
-// Every file below a folder with its content, by path relative to the folder.
-Snapshot TakeSnapshot(const std::string& folder) {
-  Snapshot files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
-    if (entry.is_regular_file()) {
-      files[std::filesystem::relative(entry.path(), folder).string()] = ReadBytes(entry.path());
-    }
-  }
-  return files;
-}
 
 constexpr char kGameTable[] = "1 title,loop\r\n2 battle\r\n3 town,loop\r\n4 ending\r\n";
 
@@ -74,7 +59,7 @@ class ApplyTest : public ::testing::Test {
 
 TEST_F(ApplyTest, AsksFirstAndChangesNothingWithoutOk) {
   Assign(2, Own("x.mp3"));
-  const Snapshot before = TakeSnapshot(root_.path());
+  const TSnapshot before = TakeSnapshot(root_.path());
   prompts_.DefaultAnswer = TPromptAnswer::pcaCancel;
   EXPECT_FALSE(Apply("私の設定"));
   ASSERT_EQ(prompts_.Questions.size(), 1u);
@@ -91,10 +76,10 @@ TEST_F(ApplyTest, MissingTableStopsWithItsMessage) {
 
 TEST_F(ApplyTest, NoOverridesWritesTheDefaultTableAndCopiesNothing) {
   WriteBytes(music_ + "/Config.txt", "4 ending\n");
-  const Snapshot before = TakeSnapshot(music_);
+  const TSnapshot before = TakeSnapshot(music_);
   EXPECT_TRUE(Apply());
   EXPECT_EQ(Table(), kGameTable);
-  Snapshot after = TakeSnapshot(music_);
+  TSnapshot after = TakeSnapshot(music_);
   EXPECT_EQ(after.size(), before.size());
   EXPECT_TRUE(prompts_.Messages.empty());
   EXPECT_EQ(prompts_.BusyDepth, 0);
@@ -147,6 +132,43 @@ TEST_F(ApplyTest, NewNamesNeverReplaceTheGamesOwnFiles) {
   EXPECT_EQ(Music("battle2.mp3"), "own battle.mp3");
   EXPECT_EQ(Music("Config.org"), kGameTable);
   EXPECT_EQ(Music("Config.org.mp3"), "own Config.org");
+}
+
+TEST_F(ApplyTest, FilesAlreadyInTheMusicFolderAreNeverOverwrittenOrDeleted) {
+  WriteBytes(music_ + "/extra.mp3", "placed");
+  WriteBytes(music_ + "/Unlisted.mp3", "game file outside the table");
+  Assign(1, music_ + "/extra.mp3");
+  Assign(2, Own("extra.mp3"));
+  Assign(3, Own("unlisted.mp3"));
+  ASSERT_TRUE(Apply());
+  ASSERT_TRUE(Apply());
+  EXPECT_EQ(Table(), "1 extra2\r\n2 extra3\r\n3 unlisted2\r\n4 ending\r\n");
+  EXPECT_EQ(Music("extra2.mp3"), "placed");
+  EXPECT_EQ(Music("extra3.mp3"), "own extra.mp3");
+
+  user_.Clear();
+  Assign(2, Own("extra.mp3"));
+  ASSERT_TRUE(Apply());
+  EXPECT_EQ(Table(), "1 title,loop\r\n2 extra2\r\n3 town,loop\r\n4 ending\r\n");
+  EXPECT_EQ(Music("extra.mp3"), "placed");
+  EXPECT_EQ(Music("Unlisted.mp3"), "game file outside the table");
+  EXPECT_FALSE(FileExists(music_ + "/extra3.mp3"));
+  EXPECT_TRUE(prompts_.Messages.empty());
+}
+
+TEST_F(ApplyTest, GameFilesKeepTheNamesTheirOwnTableGaveThem) {
+  WriteBytes(music_ + "/Config.org", "1 title,loop\r\n5 \"town music\",LOP\r\n6 ../up\r\n");
+  defaults_.LoadFromGameTable(music_ + "/Config.org");
+  Assign(1, Own("one.mp3"));
+  ASSERT_TRUE(Apply());
+  EXPECT_EQ(Table(), "1 one\r\n5 \"town music\",loop\r\n6 ../up\r\n");
+  TKorvaConfig read;
+  read.LoadFromGameTable(music_ + "/Config.txt");
+  ASSERT_EQ(read.Count(), 3);
+  for (int i = 1; i < 3; ++i) {
+    EXPECT_EQ(read.Items(i).FileName, defaults_.Items(i).FileName);
+    EXPECT_EQ(read.Items(i).Loop, defaults_.Items(i).Loop);
+  }
 }
 
 TEST_F(ApplyTest, NamesHoldOnlyCharactersTheTableCanCarry) {
@@ -216,7 +238,7 @@ TEST_F(ApplyTest, MissingSourceIsReportedAfterTheTableIsWritten) {
 }
 
 TEST_F(ApplyTest, RestoringTheDefaultBringsBackTheFolder) {
-  const Snapshot before = TakeSnapshot(music_);
+  const TSnapshot before = TakeSnapshot(music_);
   Assign(1, Own("one.mp3"));
   Assign(3, Own("a b.mp3"), true);
   ASSERT_TRUE(Apply());

@@ -35,6 +35,20 @@ TEST(GameTableTest, DoubleByteNamesStayWhole) {
 TEST(GameTableTest, WritesTheGamesLineForm) {
   EXPECT_EQ(FormatTableLine(12, "oldmusic", true), "12 oldmusic,loop");
   EXPECT_EQ(FormatTableLine(-3, "x", false), "-3 x");
+  EXPECT_EQ(FormatTableLine(4, "ab\"c", false), "4 ab\"c");
+  EXPECT_EQ(FormatTableLine(5, "town music", true), "5 \"town music\",loop");
+}
+
+TEST(GameTableTest, EveryNameReadsBackFromTheLineWrittenForIt) {
+  for (const std::string name : {"plain", "表ソ曲", "全角　空白", "a b", "a,b", "tab\there", "",
+                                 "\"quoted\"", "x\"y\"", "../up", "lop"}) {
+    for (const bool loop : {false, true}) {
+      const std::vector<std::string> fields = SplitTableFields(FormatTableLine(7, name, loop));
+      ASSERT_EQ(fields.size(), loop ? 3u : 2u) << name;
+      EXPECT_EQ(fields[0], "7");
+      EXPECT_EQ(fields[1], name);
+    }
+  }
 }
 
 TEST(GameTableTest, ReadsTheTableIntoItemsOfTheMusicFolder) {

@@ -88,7 +88,7 @@ TEST(PlaylistTest, MalformedLinesAreSkipped) {
              "#EXTM3U\n#KORVA\n"
              "/orphan path without marker.mp3\n"
              "#KORVANUM:x,1\n/ignored because scene is no number.mp3\n"
-             "#KORVANUM:4,0\nab\n# a comment\n/four.mp3\n"  // loop carried over from above
+             "#KORVANUM:4,0\nab\n曲\n# a comment\n/four.mp3\n"  // loop carried over from above
              "#EXTINF:info first\n#KORVANUM:5,abc\n/five.mp3\n"
              "#KORVANUM:6,1\n#KORVANUM:9\n/nine.mp3\n");
   const std::vector<TItem> expected{

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "app/config/apply.h"
 #include "app/config/config_files.h"
 #include "app/config/config_names.h"
@@ -13,15 +11,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Snapshot = std::map<std::string, std::string>;
-
-Snapshot TakeSnapshot(const std::string& folder) {
-  Snapshot files;
-  for (const auto& entry : fs::directory_iterator(folder)) {
-    files[entry.path().filename().string()] = ReadBytes(entry.path());
-  }
-  return files;
-}
 
 // The bundled demo game: its music folder and a folder of the person's own songs.
 const std::string kDemo = std::string(KORVA_TEST_DATA) + "/../../../../demo";
@@ -40,7 +29,7 @@ TEST(RoundTripTest, DemoGameComesBackExactlyAfterRestoringTheDefault) {
     songs.push_back(JoinPath(root / "music", name));
   }
   ASSERT_GE(songs.size(), 2u);
-  const Snapshot pristine = TakeSnapshot(music);
+  const TSnapshot pristine = TakeSnapshot(music);
 
   TFakePrompts prompts;
   prompts.Answers = {TPromptAnswer::pcaYes};  // the first-run question
@@ -48,7 +37,7 @@ TEST(RoundTripTest, DemoGameComesBackExactlyAfterRestoringTheDefault) {
   TKorvaConfig defaults;
   ASSERT_TRUE(PrepareGameConfigs(music, defaults, prompts));
   ASSERT_GE(defaults.Count(), 3);
-  const Snapshot withBackup = TakeSnapshot(music);
+  const TSnapshot withBackup = TakeSnapshot(music);
   EXPECT_EQ(withBackup.size(), pristine.size() + 1);
 
   ASSERT_TRUE(CreateConfigFile("デモ", kDefaultConfigName, prompts, program));

@@ -284,6 +284,12 @@ TEST(Mp3InfoTest, MergeRuleAndNeedInfoType) {
   EXPECT_EQ(info.Title(), "0123456789");  // Equally long: ID3v1 first.
   ReadAsPlayer(info, tagged("0123456789", "abcdefghijk"));
   EXPECT_EQ(info.Title(), "abcdefghijk");
+  // Six stored bytes, four of them undecodable, are shorter than seven readable ones.
+  const std::string undecodable(4, '\xFF');
+  ReadAsPlayer(info, tagged(undecodable + "ab", "abcdefg"));
+  EXPECT_EQ(info.Title(), "abcdefg");
+  ReadAsPlayer(info, tagged(undecodable + "abc", "abcdef"));
+  EXPECT_EQ(info.Title(), "\uFFFD\uFFFD\uFFFD\uFFFDabc");
   // Lengths count in the code page: two Japanese characters are four bytes there.
   ReadAsPlayer(info, tagged("abc", "\x93\xFA\x96\x7B"));
   EXPECT_EQ(info.Title(), "日本");

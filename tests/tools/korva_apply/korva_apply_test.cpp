@@ -1,28 +1,10 @@
 #include <gtest/gtest.h>
-#include <stdio.h>
-#include <sys/wait.h>
 
 #include "platform/files.h"
 #include "tests/platform/temp_dir.h"
+#include "tests/tools/korva_apply/run_korva_apply.h"
 
 namespace {
-
-struct TRun {
-  int Status;
-  std::string Output;
-};
-
-TRun RunTool(const std::string& arguments) {
-  const std::string command = std::string(KORVA_APPLY_PROGRAM) + " " + arguments + " 2>/dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  std::string output;
-  char buffer[4096];
-  while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
-  const int status = pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
-}
-
-std::string Quote(const std::string& text) { return "'" + text + "'"; }
 
 class KorvaApplyTest : public ::testing::Test {
  protected:

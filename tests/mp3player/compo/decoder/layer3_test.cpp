@@ -160,6 +160,21 @@ TEST_F(Layer3, LinbitsEscapeOfThirteenBits) {
   EXPECT_EQ(MPLayer3Huffman(bits.data(), 0, end - 3, gi), -1);
 }
 
+TEST_F(Layer3, ShortBlocksMeetTheBandLimitOnlyAfterReordering) {
+  // In window order the last window of the top band reaches line 575, but its lines lie below
+  // the band limit once reordered: the Huffman data of a short block is read to the end.
+  ASSERT_EQ(MPDecodeInit(Header(kMpeg1Mono), 417, 0, 0, 0, 24000), 1);
+  std::vector<uint8_t> bits(64, 0);
+  TMPGranuleInfo gi{};
+  gi.big_values = 288;  // Table 0: all values 0, no bits.
+  gi.region0_count = 7;
+  gi.region1_count = 13;
+  EXPECT_EQ(MPLayer3Huffman(bits.data(), 0, 0, gi), 558);
+  gi.block_type = 2;
+  gi.window_switching_flag = 1;
+  EXPECT_EQ(MPLayer3Huffman(bits.data(), 0, 0, gi), 576);
+}
+
 TEST_F(Layer3, ChannelConversions) {
   const std::vector<uint8_t> mp3 = ReadFixture("layer3/m1_48k_stereo_160.mp3");
   const std::vector<int16_t> stereo = DecodeStream(mp3, nullptr);
@@ -175,6 +190,97 @@ TEST_F(Layer3, ChannelConversions) {
     ASSERT_EQ(right[i], stereo[2 * i + 1]);
     ASSERT_LE(std::abs(mix[i] - (stereo[2 * i] + stereo[2 * i + 1]) / 2.0), 1.5) << i;
   }
+}
+
+TEST_F(Layer3, SingleChannelFramesInAStereoStreamSoundInBothChannels) {
+  std::vector<uint8_t> stream = ReadFixture("layer3/m1_44k_joint_128.mp3");
+  const std::vector<uint8_t> mono = ReadFixture("layer3/m1_44k_mono_vbr.mp3");
+  const size_t stereo_frames = DecodeStream(stream, nullptr).size() / 2304;
+  stream.insert(stream.end(), mono.begin(), mono.end());
+  const std::vector<int16_t> both = DecodeStream(stream, nullptr);
+  const std::vector<int16_t> alone = DecodeStream(mono, nullptr);
+  ASSERT_EQ(both.size(), stereo_frames * 2304 + alone.size() * 2);
+  // After two frames the overlap and the synthesis history of the stereo part have gone.
+  for (size_t i = 2 * 1152; i < alone.size(); ++i) {
+    ASSERT_EQ(both[stereo_frames * 2304 + 2 * i], alone[i]) << i;
+    ASSERT_EQ(both[stereo_frames * 2304 + 2 * i + 1], alone[i]) << i;
+  }
+}
+
+// Prepares a granule of two long-block channels: left all `left_value` up to `lines`, right
+// nonzero in bands 0..right_last only.
+void PrepareStereo(int32_t mode_extension, float left_value, int32_t lines, int32_t right_last) {
+  ASSERT_EQ(MPDecodeInit(Header(kMpeg1Stereo), 417, 0, 0, 0, 24000), 1);
+  TMPLayer3State& s = MPL3;
+  s.mode = 1;
+  s.mode_extension = mode_extension;
+  s.lsf_scalefactors = false;
+  for (int32_t ch = 0; ch < 2; ++ch) {
+    TMPChannelBands& b = s.bands[ch];
+    b = {};
+    b.block_kind = 0;
+    b.long_bands = 22;
+    b.first_short_band = 12;
+    b.last_long_band = ch == 0 ? 21 : right_last;
+    std::fill(s.spectrum[ch][0], s.spectrum[ch][0] + 576, 0.0f);
+  }
+  std::fill(s.spectrum[0][0], s.spectrum[0][0] + lines, left_value);
+  std::fill(s.spectrum[1][0], s.spectrum[1][0] + s.stream.long_end[right_last], 1.0f);
+  s.nonzero[0][0] = lines;
+  s.nonzero[1][0] = s.stream.long_end[right_last];
+}
+
+TEST_F(Layer3, MidSideGivesBothChannelsTheSameLineCount) {
+  PrepareStereo(2, 3.0f, 300, 4);
+  MPLayer3Stereo(0);
+  EXPECT_EQ(MPL3.nonzero[0][0], 300);
+  EXPECT_EQ(MPL3.nonzero[1][0], 300);
+  EXPECT_EQ(MPL3.spectrum[0][0][0], 4.0f);    // 3 + 1
+  EXPECT_EQ(MPL3.spectrum[1][0][0], 2.0f);    // 3 - 1
+  EXPECT_EQ(MPL3.spectrum[1][0][299], 3.0f);  // 3 - 0
+}
+
+TEST_F(Layer3, IntensityPositionsOfMpeg1) {
+  const TMPLayer3Stream& st = MPL3.stream;
+  for (int32_t ms = 0; ms < 2; ++ms) {
+    PrepareStereo(1 | (ms << 1), 2.0f, 576, 5);
+    TMPScaleFactors& sf = MPL3.scalefactors[1];
+    sf = {};
+    sf.l[6] = 7;   // Not an intensity position: left stays, right 0 (M/S: both the left).
+    sf.l[7] = 0;   // All in the right channel.
+    sf.l[20] = 6;  // All in the left channel; band 21 follows band 20.
+    MPLayer3Stereo(0);
+    const float* left = MPL3.spectrum[0][0];
+    const float* right = MPL3.spectrum[1][0];
+    const float scale = ms ? std::sqrt(2.0f) : 1.0f;
+    EXPECT_FLOAT_EQ(left[st.long_start[6]], 2.0f);
+    EXPECT_FLOAT_EQ(right[st.long_start[6]], ms ? 2.0f : 0.0f);
+    EXPECT_NEAR(left[st.long_start[7]], 0.0f, 1e-6);
+    EXPECT_FLOAT_EQ(right[st.long_start[7]], 2.0f * scale);
+    EXPECT_FLOAT_EQ(left[575], 2.0f * scale);
+    EXPECT_NEAR(right[575], 0.0f, 1e-6);
+    // Below the intensity region the right channel keeps its data (M/S: sum and difference).
+    EXPECT_FLOAT_EQ(left[0], ms ? 3.0f : 2.0f);
+    EXPECT_FLOAT_EQ(right[0], 1.0f);
+    EXPECT_EQ(MPL3.nonzero[1][0], 576);
+  }
+}
+
+TEST_F(Layer3, MixedBlocksAliasOnlyTheFirstBoundary) {
+  ASSERT_EQ(MPDecodeInit(Header(kMpeg1Mono), 417, 0, 0, 0, 24000), 1);
+  TMPLayer3State& s = MPL3;
+  s.bands[0] = {};
+  s.bands[0].block_type = 2;
+  s.bands[0].mixed = 1;
+  s.bands[0].block_kind = 1;
+  s.bands[0].long_bands = 8;
+  std::fill(s.spectrum[0][0], s.spectrum[0][0] + 576, 1.0f);
+  s.nonzero[0][0] = 576;
+  MPLayer3AliasAndEq(0, 1);
+  EXPECT_NE(s.spectrum[0][0][17], 1.0f);
+  EXPECT_NE(s.spectrum[0][0][18], 1.0f);
+  EXPECT_EQ(s.spectrum[0][0][35], 1.0f);
+  EXPECT_EQ(s.spectrum[0][0][36], 1.0f);
 }
 
 TEST_F(Layer3, ZeroFrequencyGainsSilenceTheStream) {

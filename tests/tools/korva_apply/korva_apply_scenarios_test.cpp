@@ -1,0 +1,278 @@
+// Whole scenarios run through korva-apply on game folders as a person's machine has them: tables
+// and playlists in Shift-JIS with CR LF (or UTF-8 with a byte-order mark), Japanese names, quoted
+// and oddly spaced table lines. Each checks the printed lines, the exit status, every file of the
+// music folder and the exact bytes of the new Config.txt.
+
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include "platform/files.h"
+#include "tests/platform/temp_dir.h"
+#include "tests/tools/korva_apply/run_korva_apply.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Shift-JIS bytes of a UTF-8 text, converted by the C library so that the program's own code
+// page functions are not used to make their input.
+std::string Sjis(const std::string& utf8) {
+  iconv_t cd = iconv_open("CP932", "UTF-8");
+  std::string in = utf8;
+  std::string out(in.size() * 2, '\0');
+  char* src = in.data();
+  char* dst = out.data();
+  std::size_t srcLeft = in.size();
+  std::size_t dstLeft = out.size();
+  const std::size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+  iconv_close(cd);
+  EXPECT_NE(rc, static_cast<std::size_t>(-1)) << utf8;
+  out.resize(out.size() - dstLeft);
+  return out;
+}
+
+constexpr char kMsgCopyFailedTail[] =
+    "\\nのコピーに失敗しました\\nファイルが存在しないか使用中の可能性があります"
+    "UOを起動中なら終了してから再度適用してください\n";
+constexpr char kMsgDeleteFailedTail[] =
+    "を削除できません\\nこのファイルは使用中または書き込み不可属性の可能性があります\\n"
+    "UOを起動中なら終了してから再度適用してください\n";
+
+// The game's table as it stands after the first start: blank lines, odd spacing, a quoted name,
+// a Japanese name, "LOP", commas only, and lines the reader skips.
+constexpr char kGameTable[] =
+    "1 title,loop\r\n"
+    "2  battle\r\n"
+    "3 \"town music\",LOP\r\n"
+    "\r\n"
+    "  5\t\t夜の街 , loop, extra\r\n"
+    "foo bar\r\n"
+    "6\r\n"
+    "7,dungeon,lop\r\n"
+    "8 Boss\r\n"
+    "10 ending\r\n";
+
+// A game folder, a program folder and a folder of the person's songs whose name holds characters
+// with the trail byte 0x5C in Shift-JIS.
+class KorvaApplyScenarioTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (const std::string& folder : {music_, program_, songs_, other_}) {
+      fs::create_directories(folder);
+    }
+    WriteBytes(music_ + "/Config.org", Sjis(kGameTable));
+    WriteBytes(music_ + "/Config.txt", Sjis(kGameTable));
+    for (const char* name :
+         {"title", "battle", "town music", "夜の街", "dungeon", "Boss", "ending"}) {
+      WriteBytes(music_ + "/" + name + ".mp3", std::string("game ") + name);
+    }
+    for (const char* name : {"曲 一.mp3", "a,b.mp3", "Boss.mp3", "01. intro.mp3"}) {
+      WriteBytes(songs_ + "/" + name, std::string("song ") + name);
+    }
+    WriteBytes(other_ + "/曲 一.mp3", "other 曲 一");
+    pristine_ = TakeSnapshot(music_);
+  }
+
+  // The configuration's overrides as playlist lines (without line ends): one source for two
+  // scenes, a clashing name from another folder, another scene's game file in other letter
+  // case, a song named like a game file, a missing song, a second override of a scene and a
+  // scene the game does not have.
+  std::vector<std::string> PlaylistLines() const {
+    return {"#EXTM3U",
+            "#KORVA",
+            "#KORVANUM:2,1",
+            "#EXTINF:215,歌手 - 曲 一",
+            songs_ + "/曲 一.mp3",
+            "#EXTINF:",
+            "#KORVANUM:5,0",
+            songs_ + "/a,b.mp3",
+            "#KORVANUM:1,1",
+            songs_ + "/曲 一.mp3",
+            "#KORVANUM:3,1",
+            other_ + "/曲 一.mp3",
+            "#KORVANUM:7,1",
+            music_ + "/BATTLE.mp3",
+            "#KORVANUM:8,0",
+            songs_ + "/Boss.mp3",
+            "#KORVANUM:10,0",
+            songs_ + "/gone.mp3",
+            "#KORVANUM:5,1",
+            songs_ + "/01. intro.mp3",
+            "#KORVANUM:9,1",
+            songs_ + "/01. intro.mp3"};
+  }
+
+  void WritePlaylist(const std::string& name, const std::string& bytes) {
+    WriteBytes(program_ + "/" + name + ".m3u", bytes);
+  }
+  void WriteShiftJisPlaylist(const std::string& name) {
+    std::string text;
+    for (const std::string& line : PlaylistLines()) text += line + "\r\n";
+    WritePlaylist(name, Sjis(text));
+  }
+
+  TRun Run(const std::string& name, const std::string& options = "") {
+    return RunTool(options + " " + Quote(program_) + " " + Quote(music_) + " " + Quote(name));
+  }
+  std::string Table() { return ReadBytes(music_ + "/Config.txt"); }
+
+  // What the music folder holds after the configuration of PlaylistLines is applied.
+  TSnapshot Applied() const {
+    TSnapshot expected = pristine_;
+    expected["Config.txt"] = Sjis(
+        "1 曲_一,loop\r\n2 曲_一,loop\r\n3 曲_一2,loop\r\n5 a_b\r\n7 BATTLE,loop\r\n8 Boss2\r\n"
+        "10 gone\r\n");
+    expected["曲_一.mp3"] = "song 曲 一.mp3";
+    expected["曲_一2.mp3"] = "other 曲 一";
+    expected["a_b.mp3"] = "song a,b.mp3";
+    expected["Boss2.mp3"] = "song Boss.mp3";
+    return expected;
+  }
+
+  TTempDir root_;
+  const std::string music_ = root_ / "UOSE/Music/Digital";
+  const std::string program_ = root_ / "Korva";
+  const std::string songs_ = root_ / "音楽/表ソ";
+  const std::string other_ = root_ / "音楽/別";
+  TSnapshot pristine_;
+};
+
+TEST_F(KorvaApplyScenarioTest, ApplyReapplyCancelAndRestoreOnAShiftJisGame) {
+  WriteShiftJisPlaylist("私の設定");
+  const std::string applied =
+      "QUESTION: 「私の設定」を適用します\nMESSAGE: " + songs_ + "/gone.mp3" + kMsgCopyFailedTail;
+  const TRun first = Run("私の設定");
+  EXPECT_EQ(first.Status, 0);
+  EXPECT_EQ(first.Output, applied);
+  EXPECT_EQ(TakeSnapshot(music_), Applied());
+
+  // Applying again replaces the copies under the same names.
+  WriteBytes(songs_ + "/a,b.mp3", "changed");
+  const TRun again = Run("私の設定");
+  EXPECT_EQ(again.Status, 0);
+  EXPECT_EQ(again.Output, applied);
+  TSnapshot expected = Applied();
+  expected["a_b.mp3"] = "changed";
+  EXPECT_EQ(TakeSnapshot(music_), expected);
+
+  const TRun cancelled = Run("<標準>", "--cancel");
+  EXPECT_EQ(cancelled.Status, 1);
+  EXPECT_EQ(cancelled.Output, "QUESTION: 「<標準>」を適用します\n");
+  EXPECT_EQ(TakeSnapshot(music_), expected);
+
+  const TRun restored = Run("<標準>");
+  EXPECT_EQ(restored.Status, 0);
+  EXPECT_EQ(restored.Output, "QUESTION: 「<標準>」を適用します\n");
+  EXPECT_EQ(TakeSnapshot(music_), pristine_);
+}
+
+TEST_F(KorvaApplyScenarioTest, PlaylistsInUtf8AndOtherLineEndsApplyTheSame) {
+  std::string lf, cr;
+  for (const std::string& line : PlaylistLines()) {
+    lf += line + "\n";
+    cr += line + "\r";
+  }
+  WritePlaylist("utf8", "\xEF\xBB\xBF" + lf);
+  WritePlaylist("crlf_less", Sjis(cr));
+  for (const std::string name : {"utf8", "crlf_less"}) {
+    const TRun run = Run(name);
+    EXPECT_EQ(run.Status, 0) << name;
+    EXPECT_EQ(run.Output, "QUESTION: 「" + name + "」を適用します\nMESSAGE: " + songs_ +
+                              "/gone.mp3" + kMsgCopyFailedTail);
+    EXPECT_EQ(TakeSnapshot(music_), Applied()) << name;
+  }
+}
+
+TEST_F(KorvaApplyScenarioTest, EmptyOrForeignPlaylistWritesTheDefaultTable) {
+  WritePlaylist("empty", "#EXTM3U\r\n#KORVA\r\n");
+  WritePlaylist("foreign", "#EXTM3U\r\n#EXTINF:1,x\r\n" + songs_ + "/a,b.mp3\r\n");
+  const std::string defaultTable = Sjis(
+      "1 title,loop\r\n2 battle\r\n3 \"town music\",loop\r\n5 夜の街,loop\r\n7 dungeon,loop\r\n"
+      "8 Boss\r\n10 ending\r\n");
+  for (const std::string name : {"empty", "foreign"}) {
+    ASSERT_EQ(Run(name).Status, 0);
+    TSnapshot expected = pristine_;
+    expected["Config.txt"] = defaultTable;
+    EXPECT_EQ(TakeSnapshot(music_), expected) << name;
+  }
+}
+
+TEST_F(KorvaApplyScenarioTest, LockedPreviousCopyStopsBeforeTheTableChanges) {
+  WriteShiftJisPlaylist("私の設定");
+  WritePlaylist("empty", "#EXTM3U\r\n#KORVA\r\n");
+  ASSERT_EQ(Run("私の設定").Status, 0);
+  ASSERT_TRUE(FileSetAttr(music_ + "/a_b.mp3", faReadOnly));
+  const std::string table = Table();
+
+  const TRun run = Run("empty");
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_EQ(run.Output, "QUESTION: 「empty」を適用します\nMESSAGE: " + music_ + "/a_b.mp3" +
+                            kMsgDeleteFailedTail);
+  EXPECT_EQ(Table(), table);
+  // The table lists scenes 1 to 3 first, so their copies were deleted before the locked one.
+  EXPECT_FALSE(FileExists(music_ + "/曲_一.mp3"));
+  EXPECT_FALSE(FileExists(music_ + "/曲_一2.mp3"));
+  EXPECT_TRUE(FileExists(music_ + "/Boss2.mp3"));
+
+  const TRun restore = Run("<標準>");
+  EXPECT_EQ(restore.Status, 1);
+  EXPECT_EQ(restore.Output, "QUESTION: 「<標準>」を適用します\nMESSAGE: " + music_ + "/a_b.mp3" +
+                                kMsgDeleteFailedTail);
+  ASSERT_TRUE(FileSetAttr(music_ + "/a_b.mp3", faArchive));
+  EXPECT_EQ(Run("<標準>").Status, 0);
+  EXPECT_EQ(TakeSnapshot(music_), pristine_);
+}
+
+TEST_F(KorvaApplyScenarioTest, ReadOnlyTableIsReportedAndKept) {
+  WritePlaylist("empty", "#EXTM3U\r\n#KORVA\r\n");
+  ASSERT_TRUE(FileSetAttr(music_ + "/Config.txt", faReadOnly));
+  const TRun restore = Run("<標準>");
+  EXPECT_EQ(restore.Status, 1);
+  EXPECT_EQ(restore.Output,
+            "QUESTION: 「<標準>」を適用します\nMESSAGE: Config.txtにコピーできません\n");
+  const TRun apply = Run("empty");
+  EXPECT_EQ(apply.Status, 1);
+  EXPECT_TRUE(apply.Output.starts_with("QUESTION: 「empty」を適用します\nMESSAGE: " + music_ +
+                                       "/Config.txt"));
+  EXPECT_EQ(TakeSnapshot(music_), pristine_);
+}
+
+// A Config.txt edited by hand or by another tool: entries that lead out of the music folder, a
+// game file in other letter case, and one copy of an earlier Apply. Only that copy goes.
+TEST_F(KorvaApplyScenarioTest, HostileTableEntriesTouchNothingOutsideTheMusicFolder) {
+  WritePlaylist("empty", "#EXTM3U\r\n#KORVA\r\n");
+  fs::create_directories(music_ + "/sub");
+  WriteBytes(music_ + "/sub/inner.mp3", "keep");
+  WriteBytes(root_ / "UOSE/Music/up.mp3", "keep");
+  WriteBytes(root_ / "abs.mp3", "keep");
+  WriteBytes(music_ + "/TITLE.mp3", "keep");
+  WriteBytes(music_ + "/old copy.mp3", "copy");
+  WriteBytes(music_ + "/Config.txt", Sjis("1 ../up\r\n2 \"" + root_.path() +
+                                          "/abs\",loop\r\n3 sub/inner\r\n4 ..\r\n"
+                                          "5 \"\"\r\n6 TITLE\r\n7 \"old copy\"\r\n8 " +
+                                          music_ + "/../up\r\n"));
+  const TSnapshot outside = TakeSnapshot(root_.path());
+
+  const TRun run = Run("empty");
+  EXPECT_EQ(run.Status, 0);
+  EXPECT_EQ(run.Output, "QUESTION: 「empty」を適用します\n");
+  TSnapshot expected = outside;
+  expected.erase("UOSE/Music/Digital/old copy.mp3");
+  expected["UOSE/Music/Digital/Config.txt"] = Sjis(
+      "1 title,loop\r\n2 battle\r\n3 \"town music\",loop\r\n5 夜の街,loop\r\n7 dungeon,loop\r\n"
+      "8 Boss\r\n10 ending\r\n");
+  EXPECT_EQ(TakeSnapshot(root_.path()), expected);
+}
+
+TEST_F(KorvaApplyScenarioTest, NamesThatCannotBeAppliedAreRefused) {
+  WriteShiftJisPlaylist("私の設定");
+  for (const std::string name :
+       {"", "a=b", "a;b", "a?b", "../私の設定", "私の設定.m3u", "未作成"}) {
+    const TRun run = Run(name);
+    EXPECT_EQ(run.Status, 2) << name;
+    EXPECT_EQ(run.Output, "") << name;
+  }
+  EXPECT_EQ(TakeSnapshot(music_), pristine_);
+}
+
+}  // namespace
