@@ -52,28 +52,18 @@ void BuildEffectiveItems(const TKorvaConfig& defaultConfig, const TKorvaConfig& 
   }
 }
 
-// True when the path names a file directly inside the music folder.
-bool InMusicFolder(const std::string& path, const std::string& musicFolder) {
-  return SameText(ExtractFilePath(path), JoinPath(musicFolder, ""));
-}
-
 // Picks the destination of every effective item. Items that need no copy (game files, and
 // repeats of a source copied for an earlier scene) get IsDefault set. New names never equal a
-// destination chosen earlier or a file the game's backup table names, so no copy can replace one
-// of the game's own files. (New names end in ".mp3", so they never meet the tables either.)
-// Nor do they equal a source that lies in the music folder itself: a copy onto its own source
-// would put a file the person placed there under the table, and the next Apply would delete it
-// as a previous copy; a copy onto another scene's source would replace that song.
+// destination chosen earlier, a file the game's backup table names, or a file that is in the
+// music folder after the clean-up: those are the game's own files (listed in its table or not)
+// and songs the person put there, and a copy would replace them for good, since the next Apply
+// deletes what the table names. (New names end in ".mp3", so they never meet the tables either.)
 std::vector<std::string> ChooseDestinations(TKorvaConfig& effective,
                                             const TKorvaConfig& defaultConfig,
                                             const std::string& musicFolder) {
-  std::vector<std::string> taken;
+  std::vector<std::string> taken = ListFiles(musicFolder, "*");
   for (int i = 0; i < defaultConfig.Count(); ++i) {
     taken.push_back(defaultConfig.Items(i).FileName);
-  }
-  for (int k = 0; k < effective.Count(); ++k) {
-    const std::string& source = effective.Items(k).FileName;
-    if (InMusicFolder(source, musicFolder)) taken.push_back(source);
   }
   std::vector<std::string> destinations;
   for (int k = 0; k < effective.Count(); ++k) {

@@ -10,9 +10,11 @@
 // the default configuration, kDefaultConfigName) or copies the configuration's files into the
 // music folder under names the game's table can hold and rewrites Config.txt.
 //
-// Only files inside the music folder are ever deleted or written, and never Config.org or a file
-// that Config.org names. Config.txt is replaced atomically, so an Apply that stops early leaves
-// the previous one whole.
+// Only files inside the music folder are ever deleted or written. The only files deleted are the
+// previous copies (what Config.txt names and Config.org does not); a copy always gets a name no
+// file in the folder has, so Config.org, the game's songs and songs the person put there are
+// never replaced. Config.txt is replaced atomically, so an Apply that stops early leaves the
+// previous one whole.
 //
 // Saving the shown configuration beforehand is the caller's part. Returns true when Apply ran to
 // its end (also when some copies failed, which it reports); false when it stopped early: not

@@ -134,16 +134,25 @@ TEST_F(ApplyTest, NewNamesNeverReplaceTheGamesOwnFiles) {
   EXPECT_EQ(Music("Config.org.mp3"), "own Config.org");
 }
 
-TEST_F(ApplyTest, SongsPlacedInTheMusicFolderAreNeverOverwrittenOrDeleted) {
+TEST_F(ApplyTest, FilesAlreadyInTheMusicFolderAreNeverOverwrittenOrDeleted) {
   WriteBytes(music_ + "/extra.mp3", "placed");
+  WriteBytes(music_ + "/Unlisted.mp3", "game file outside the table");
   Assign(1, music_ + "/extra.mp3");
   Assign(2, Own("extra.mp3"));
+  Assign(3, Own("unlisted.mp3"));
   ASSERT_TRUE(Apply());
   ASSERT_TRUE(Apply());
-  EXPECT_EQ(Table(), "1 extra2\r\n2 extra3\r\n3 town,loop\r\n4 ending\r\n");
-  EXPECT_EQ(Music("extra.mp3"), "placed");
+  EXPECT_EQ(Table(), "1 extra2\r\n2 extra3\r\n3 unlisted2\r\n4 ending\r\n");
   EXPECT_EQ(Music("extra2.mp3"), "placed");
   EXPECT_EQ(Music("extra3.mp3"), "own extra.mp3");
+
+  user_.Clear();
+  Assign(2, Own("extra.mp3"));
+  ASSERT_TRUE(Apply());
+  EXPECT_EQ(Table(), "1 title,loop\r\n2 extra2\r\n3 town,loop\r\n4 ending\r\n");
+  EXPECT_EQ(Music("extra.mp3"), "placed");
+  EXPECT_EQ(Music("Unlisted.mp3"), "game file outside the table");
+  EXPECT_FALSE(FileExists(music_ + "/extra3.mp3"));
   EXPECT_TRUE(prompts_.Messages.empty());
 }
 
