@@ -245,7 +245,10 @@ void TFolderTreeView::RefreshExpanded(TFolderTreeNode* node) {
   for (const std::string& name : ListSubfolders(node->Path())) {
     paths.push_back(JoinPath(node->Path(), name));
   }
-  if (paths.empty()) node->setExpanded(false);
+  if (paths.empty()) {
+    node->setExpanded(false);
+    node->SetHasChildrenMark(false);
+  }
   std::vector<TFolderTreeNode*> kept(paths.size(), nullptr);
   for (TFolderTreeNode* child : ChildNodes(node)) {
     const auto it = std::find_if(paths.begin(), paths.end(),

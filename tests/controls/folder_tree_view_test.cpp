@@ -172,6 +172,7 @@ TEST_F(FolderTreeViewTest, RefreshAllFollowsFoldersCreatedAndDeletedOnDisk) {
   tree.RefreshNode(music, false);
   EXPECT_EQ(music->childCount(), 0);
   EXPECT_FALSE(music->isExpanded());
+  EXPECT_FALSE(music->HasChildrenMark());
 }
 
 TEST_F(FolderTreeViewTest, AsteriskReadsTheWholeSubtreeUnderOneWaitAndStopsAtLinks) {
