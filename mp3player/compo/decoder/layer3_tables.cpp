@@ -1,6 +1,7 @@
 // Layer III tables computed at initialisation: gains, powers, alias butterflies, intensity
 // factors, IMDCT windows and cosines.
 #include <cmath>
+#include <numbers>
 
 #include "mp3player/compo/decoder/layer3.h"
 #include "mp3player/compo/decoder/layer3_huffman.h"
@@ -41,7 +42,8 @@ void BuildStereo(TMPLayer3Tables& t) {
   for (int32_t ms = 0; ms < 2; ++ms) {
     const double scale = ms ? std::sqrt(2.0) : 1.0;
     for (int32_t i = 0; i < 7; ++i) {
-      const double sn = std::sin(i * M_PI / 12), cs = std::cos(i * M_PI / 12);
+      const double sn = std::sin(i * std::numbers::pi / 12),
+                   cs = std::cos(i * std::numbers::pi / 12);
       t.intensity1[ms][i][0] = static_cast<float>(sn / (sn + cs) * scale);
       t.intensity1[ms][i][1] = static_cast<float>(cs / (sn + cs) * scale);
     }
@@ -67,19 +69,20 @@ void BuildStereo(TMPLayer3Tables& t) {
 // in: entries 9..35 of the long windows and 3..11 of the short window are negated.
 void BuildImdct(TMPLayer3Tables& t) {
   for (int32_t i = 0; i < 36; ++i) {
-    const double long_w = std::sin(M_PI / 36 * (i + 0.5));
+    const double long_w = std::sin(std::numbers::pi / 36 * (i + 0.5));
     t.imdct_window[0][i] = static_cast<float>(long_w);
     double start = long_w;
     if (i >= 18 && i < 24) start = 1;
-    if (i >= 24 && i < 30) start = std::sin(M_PI / 12 * (i - 18 + 0.5));
+    if (i >= 24 && i < 30) start = std::sin(std::numbers::pi / 12 * (i - 18 + 0.5));
     if (i >= 30) start = 0;
     t.imdct_window[1][i] = static_cast<float>(start);
     double stop = long_w;
     if (i < 6) stop = 0;
-    if (i >= 6 && i < 12) stop = std::sin(M_PI / 12 * (i - 6 + 0.5));
+    if (i >= 6 && i < 12) stop = std::sin(std::numbers::pi / 12 * (i - 6 + 0.5));
     if (i >= 12 && i < 18) stop = 1;
     t.imdct_window[3][i] = static_cast<float>(stop);
-    t.imdct_window[2][i] = i < 12 ? static_cast<float>(std::sin(M_PI / 12 * (i + 0.5))) : 0;
+    t.imdct_window[2][i] =
+        i < 12 ? static_cast<float>(std::sin(std::numbers::pi / 12 * (i + 0.5))) : 0;
   }
   for (int32_t i = 9; i < 36; ++i) {
     t.imdct_window[0][i] = -t.imdct_window[0][i];
@@ -90,13 +93,15 @@ void BuildImdct(TMPLayer3Tables& t) {
   for (int32_t k = 0; k < 18; ++k) {
     for (int32_t n = 0; n < 24; ++n) {
       t.cos36[k][n] =
-          n < 18 ? static_cast<float>(std::cos(M_PI / 72 * (2 * n + 1) * (2 * k + 1))) : 0;
+          n < 18 ? static_cast<float>(std::cos(std::numbers::pi / 72 * (2 * n + 1) * (2 * k + 1)))
+                 : 0;
     }
   }
   for (int32_t k = 0; k < 6; ++k) {
     for (int32_t n = 0; n < 8; ++n) {
       t.cos12[k][n] =
-          n < 6 ? static_cast<float>(std::cos(M_PI / 24 * (2 * n + 1) * (2 * k + 1))) : 0;
+          n < 6 ? static_cast<float>(std::cos(std::numbers::pi / 24 * (2 * n + 1) * (2 * k + 1)))
+                : 0;
     }
   }
 }

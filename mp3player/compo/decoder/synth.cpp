@@ -2,6 +2,7 @@
 // the last 16 outputs, windowing of the ring into 32 PCM samples, rounding and clipping.
 #include <cmath>
 #include <cstring>
+#include <numbers>
 
 #include "mp3player/compo/decoder/decoder_state.h"
 #include "mp3player/compo/decoder/routines.h"
@@ -23,7 +24,7 @@ void BuildDctCoefficients() {
   for (int32_t n = 16; n >= 1; n /= 2) {
     for (int32_t j = 0; j < n; ++j) {
       dct_coefficients[offset + j] =
-          static_cast<float>(0.5 / std::cos((2 * j + 1) * M_PI / (4.0 * n)));
+          static_cast<float>(0.5 / std::cos((2 * j + 1) * std::numbers::pi / (4.0 * n)));
     }
     offset += n;
   }

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <numbers>
 #include <random>
 #include <vector>
 
@@ -148,8 +149,8 @@ TEST(SynthForms, SubbandEnergyLandsInItsBand) {
       for (int32_t bin = band * 16; bin < band * 16 + 16; ++bin) {
         double re = 0, im = 0;
         for (size_t i = 0; i < n; ++i) {
-          re += out[out.size() - n + i] * std::cos(M_PI * bin * i / 512.0);
-          im += out[out.size() - n + i] * std::sin(M_PI * bin * i / 512.0);
+          re += out[out.size() - n + i] * std::cos(std::numbers::pi * bin * i / 512.0);
+          im += out[out.size() - n + i] * std::sin(std::numbers::pi * bin * i / 512.0);
         }
         energy += re * re + im * im;
       }
