@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "app/config/config_edit.h"
 #include "app/config/config_names.h"
 #include "app/config/debug_out.h"
 #include "app/config/korva_config.h"
@@ -71,7 +72,7 @@ bool TConfigView::IsUserConfigSelected() const {
   return ctx_.ComboBoxConfigs->currentIndex() >= 0 && !ctx_.IsDefaultSelected();
 }
 
-TKorvaConfigItem* TConfigView::RowItem(int row) const {
+const TKorvaConfigItem* TConfigView::RowItem(int row) const {
   return row >= 0 && row < static_cast<int>(row_items_.size()) ? row_items_[row] : nullptr;
 }
 
@@ -103,31 +104,40 @@ void TConfigView::SavePreviousConfig() {
 void TConfigView::FillRows() {
   ctx_.List->setUpdatesEnabled(false);
   ctx_.List->setColumnWidth(ccPath, 0);
-  const bool is_default = ctx_.IsDefaultSelected();
-  if (is_default) {
+  if (ctx_.IsDefaultSelected()) {
     ctx_.CurrentConfigName->clear();
   } else {
     *ctx_.CurrentConfigName = ctx_.ComboBoxConfigs->currentText().toStdString();
     ctx_.UserConfig->LoadFromPlaylist(ConfigFileName(*ctx_.CurrentConfigName, ctx_.ProgramFolder));
   }
-  for (int row = 0; row < ctx_.DefaultConfig->Count(); ++row) {
-    TKorvaConfigItem* item = &ctx_.DefaultConfig->Items(row);
-    const int user = is_default ? -1 : ctx_.UserConfig->IndexOfScene(item->Scene);
-    AddRow(row, user >= 0 ? &ctx_.UserConfig->Items(user) : item);
-  }
+  for (int row = 0; row < ctx_.DefaultConfig->Count(); ++row) AddRow(row);
   ctx_.List->resizeColumnToContents(ccPath);
   ctx_.List->setUpdatesEnabled(true);
 }
 
-void TConfigView::AddRow(int row, TKorvaConfigItem* item) {
+const TKorvaConfigItem* TConfigView::ItemPlayingAt(int row) const {
+  const TKorvaConfigItem& item = ctx_.DefaultConfig->Items(row);
+  return ctx_.IsDefaultSelected() ? &item : &EffectiveItem(item, *ctx_.UserConfig);
+}
+
+void TConfigView::AddRow(int row) {
   auto* list_item = new QTreeWidgetItem;
   list_item->setText(ccScene, SceneCaption(*ctx_.SceneNames, row));
   ctx_.List->addTopLevelItem(list_item);
-  row_items_.push_back(item);
+  row_items_.push_back(ItemPlayingAt(row));
   RefreshConfigRow(row);
 }
 
-void TConfigView::SetRowItem(int row, TKorvaConfigItem* item) { row_items_.at(row) = item; }
+// Every row of the scene is pointed at what plays for it now: an edit may have added or freed
+// the user item, and the game's table may name the scene on more than one row. A row whose
+// override is gone shows its own default item, as it would when the configuration is shown anew.
+void TConfigView::ShowScene(int scene) {
+  for (int row = 0; row < static_cast<int>(row_items_.size()); ++row) {
+    if (ctx_.DefaultConfig->Items(row).Scene != scene) continue;
+    row_items_[row] = ItemPlayingAt(row);
+    RefreshConfigRow(row);
+  }
+}
 
 void TConfigView::RefreshConfigRow(int row) {
   const TKorvaConfigItem& item = *row_items_.at(row);
@@ -175,24 +185,21 @@ void TConfigView::JumpToSelectedFile() {
 
 void TConfigView::ToggleLoop() {
   const std::vector<int> rows = SelectedRows();
-  if (!IsUserConfigSelected() || rows.empty()) return;
+  if (rows.empty()) return;
   // The menu's check mark shows the first selected row; every row gets the opposite.
   const bool loop = !RowItem(rows.front())->Loop;
-  for (int row : rows) {
-    TKorvaConfigItem* item = RowItem(row);
-    if (item->IsDefault) {
-      TKorvaConfigItem& added = ctx_.UserConfig->Add();
-      added.FileName = item->FileName;
-      added.Scene = item->Scene;
-      item = &added;
-    }
-    item->Loop = loop;
-    if (ctx_.IsSameAsDefault(*item)) {
-      ctx_.UserConfig->Remove(item);
-      item = &ctx_.DefaultConfig->Items(row);
-    }
-    SetRowItem(row, item);
-    RefreshConfigRow(row);
+  EditSelectedScenes([&](const TKorvaConfigItem& item) {
+    SetSceneLoop(item, loop, *ctx_.DefaultConfig, *ctx_.UserConfig);
+  });
+}
+
+void TConfigView::EditSelectedScenes(const std::function<void(const TKorvaConfigItem&)>& edit) {
+  if (!IsUserConfigSelected()) return;
+  for (int row : SelectedRows()) {
+    // The edit may free the row's item, so its scene is taken first.
+    const int scene = RowItem(row)->Scene;
+    edit(*RowItem(row));
+    ShowScene(scene);
   }
   DebugOut(std::to_string(ctx_.UserConfig->Count()));
 }

@@ -32,10 +32,8 @@ struct TConfigViewContext {
   TMP3Info* Tags = nullptr;
   TFileListView* FileList = nullptr;
   IPrompts* Prompts = nullptr;  // shows errors of reading and writing playlists
-  // The window's rules: whether the box shows "<標準>", and whether an item equals the game's
-  // own item of its scene.
+  // The window's rule for whether the box shows "<標準>".
   std::function<bool()> IsDefaultSelected;
-  std::function<bool(const TKorvaConfigItem&)> IsSameAsDefault;
 };
 
 // The configuration box and the scene list: one row per scene of the game's table showing the
@@ -48,14 +46,10 @@ class TConfigView : public QObject {
 
   // Shows the configuration selected in the box, after saving the one shown before.
   void ShowSelectedConfig();
-  // Rewrites the loop flag, file, tags and path of a row from its item.
-  void RefreshConfigRow(int row);
   // True when the box shows a user configuration (not "<標準>", not nothing).
   bool IsUserConfigSelected() const;
-  // The item a row shows (null for no such row); the row holds a reference, so edits reach
-  // the configuration itself. Setting it does not redraw the row.
-  TKorvaConfigItem* RowItem(int row) const;
-  void SetRowItem(int row, TKorvaConfigItem* item);
+  // The item a row shows (null for no such row): a DefaultConfig item or a UserConfig override.
+  const TKorvaConfigItem* RowItem(int row) const;
   // The selected rows in row order.
   std::vector<int> SelectedRows() const;
 
@@ -63,6 +57,10 @@ class TConfigView : public QObject {
   void JumpToSelectedFile();
   // Runs "ループ(&L)": every selected row gets the opposite of the first one's loop flag.
   void ToggleLoop();
+  // Passes the item of each selected row, in row order, to edit, which changes the user
+  // configuration; then every row of an edited scene shows what plays for it. Does nothing
+  // unless a user configuration is shown.
+  void EditSelectedScenes(const std::function<void(const TKorvaConfigItem&)>& edit);
 
   QMenu* PopupMenuConfig = nullptr;
   QAction* MenuItemLoop = nullptr;
@@ -76,9 +74,15 @@ class TConfigView : public QObject {
   void ConnectSignals();
   void SavePreviousConfig();
   void FillRows();
-  void AddRow(int row, TKorvaConfigItem* item);
+  // The item that plays for the game's row: its own default item, or the user's override of
+  // its scene.
+  const TKorvaConfigItem* ItemPlayingAt(int row) const;
+  void AddRow(int row);
+  void ShowScene(int scene);
+  // Rewrites the loop flag, file, tags and path of a row from its item.
+  void RefreshConfigRow(int row);
   void SelectionChanged();
 
   TConfigViewContext ctx_;
-  std::vector<TKorvaConfigItem*> row_items_;
+  std::vector<const TKorvaConfigItem*> row_items_;
 };

@@ -128,11 +128,6 @@ class TFormMain : public QMainWindow {
   void FillConfigBox();
   // True when the box's selection is the default configuration "<標準>".
   bool IsDefaultSelected() const;
-  // True when the box's selection is a user configuration.
-  bool IsUserConfigSelected() const;
-  // True when the item names the same file, with the same loop flag, as the game's own item of
-  // its scene.
-  bool IsSameAsDefault(const TKorvaConfigItem& item) const;
   // Writes the shown user configuration to its playlist; false (after a message) on failure.
   bool SaveCurrentConfig();
   // Selects the entry and shows it.
@@ -142,12 +137,7 @@ class TFormMain : public QMainWindow {
   // Shows the entry selected in the configuration box, saving the one shown before.
   void ShowSelectedConfig();
   // The item a scene list row shows: a DefaultConfig item or a UserConfig override.
-  TKorvaConfigItem* ConfigRowItem(int row) const;
-  void SetConfigRowItem(int row, TKorvaConfigItem* item);
-  // Rewrites the row's columns from its item.
-  void RefreshConfigRow(int row);
-  // The selected scene list rows in row order.
-  std::vector<int> SelectedConfigRows() const;
+  const TKorvaConfigItem* ConfigRowItem(int row) const;
 
   // The one file-information reader of both lists, and the views that fill and run them
   // (main_file_list.cpp, main_config_view.cpp).

@@ -20,7 +20,6 @@ void TFormMain::CreateConfigView() {
   context.FileList = FileList.get();
   context.Prompts = setup_.Prompts;
   context.IsDefaultSelected = [this] { return IsDefaultSelected(); };
-  context.IsSameAsDefault = [this](const TKorvaConfigItem& item) { return IsSameAsDefault(item); };
   ConfigView = std::make_unique<TConfigView>(context);
   connect(ConfigView->MenuItemAssign, &QAction::triggered, this, &TFormMain::AssignSelectedFile);
   connect(ConfigView->MenuItemRestoreDefault, &QAction::triggered, this,
@@ -29,12 +28,4 @@ void TFormMain::CreateConfigView() {
 
 void TFormMain::ShowSelectedConfig() { ConfigView->ShowSelectedConfig(); }
 
-TKorvaConfigItem* TFormMain::ConfigRowItem(int row) const { return ConfigView->RowItem(row); }
-
-void TFormMain::SetConfigRowItem(int row, TKorvaConfigItem* item) {
-  ConfigView->SetRowItem(row, item);
-}
-
-void TFormMain::RefreshConfigRow(int row) { ConfigView->RefreshConfigRow(row); }
-
-std::vector<int> TFormMain::SelectedConfigRows() const { return ConfigView->SelectedRows(); }
+const TKorvaConfigItem* TFormMain::ConfigRowItem(int row) const { return ConfigView->RowItem(row); }

@@ -84,11 +84,6 @@ class BrowseTest : public testing::Test {
       context.Tags = &tags_;
       context.FileList = file_list_.get();
       context.IsDefaultSelected = [this] { return configs_.currentIndex() == 0; };
-      context.IsSameAsDefault = [this](const TKorvaConfigItem& item) {
-        const int index = default_config_.IndexOfScene(item.Scene);
-        return index >= 0 && default_config_.Items(index).FileName == item.FileName &&
-               default_config_.Items(index).Loop == item.Loop;
-      };
       config_view_ = std::make_unique<TConfigView>(context);
       QObject::connect(&configs_, &QComboBox::currentIndexChanged, config_view_.get(),
                        &TConfigView::ShowSelectedConfig);

@@ -112,6 +112,36 @@ TEST_F(ConfigManagementTest, RestoringScenesReturnsOnlyTheOverriddenOnes) {
   EXPECT_EQ(form_->ConfigRowItem(0), &form_->DefaultConfig.Items(0));
 }
 
+// Rows 0 and 2 both belong to scene 0: one override serves both, and once it is gone each row
+// shows its own game file again, as it does when the configuration is shown anew.
+TEST_F(ConfigManagementTest, RowsOfASceneTheTableNamesTwiceShareItsOverride) {
+  game_.WriteTable("0 a\r\n1 b\r\n0 c\r\n");
+  form_ = game_.NewForm();
+  NewConfig("mine");
+  SelectScenes({2});
+  SelectFile(game_.Path("music"), "x.mp3");
+  form_->AssignSelectedFile();
+  ASSERT_EQ(form_->UserConfig.Count(), 1);
+  EXPECT_EQ(form_->ConfigRowItem(0), &form_->UserConfig.Items(0));
+  EXPECT_EQ(form_->ConfigRowItem(2), &form_->UserConfig.Items(0));
+
+  SelectFile(game_.MusicFolder(), "a.mp3");  // the scene's first game file ends the override
+  form_->AssignSelectedFile();
+  EXPECT_EQ(form_->UserConfig.Count(), 0);
+  EXPECT_EQ(form_->ConfigRowItem(0), &form_->DefaultConfig.Items(0));
+  EXPECT_EQ(form_->ConfigRowItem(2), &form_->DefaultConfig.Items(2));
+  EXPECT_EQ(form_->ListViewConfig->topLevelItem(2)->text(5).toStdString(), game_.Music("c.mp3"));
+
+  SelectScenes({0, 2});
+  form_->ConfigView->ToggleLoop();
+  ASSERT_EQ(form_->UserConfig.Count(), 1) << "the second row finds the first row's override";
+  EXPECT_TRUE(form_->ConfigRowItem(2)->Loop);
+  SelectScenes({0});
+  form_->RestoreSelectedScenes();
+  EXPECT_EQ(form_->UserConfig.Count(), 0);
+  EXPECT_EQ(form_->ConfigRowItem(2), &form_->DefaultConfig.Items(2));
+}
+
 TEST_F(ConfigManagementTest, ACopyOfTheShownConfigurationIncludesItsUnsavedEdits) {
   NewConfig("first");
   SelectScenes({2});
