@@ -1,6 +1,7 @@
 #include "app/config/config_names.h"
 
 #include "platform/files.h"
+#include "platform/text_compare.h"
 #include "platform/text_file.h"
 
 std::vector<std::string> ListConfigs(const std::string& programFolder) {
@@ -26,7 +27,15 @@ bool IsValidConfigName(const std::string& name) {
 }
 
 std::string ConfigFileName(const std::string& name, const std::string& programFolder) {
-  return JoinPath(programFolder, name + ".m3u");
+  const std::string file = name + ".m3u";
+  // ListConfigs lists "x.M3U" as "x", as Windows does. Where the file system tells letter case
+  // apart, that name must still lead to that file rather than to a new "x.m3u" beside it.
+  if (!FileExists(JoinPath(programFolder, file))) {
+    for (const std::string& existing : ListFiles(programFolder, "*.m3u")) {
+      if (SameText(existing, file)) return JoinPath(programFolder, existing);
+    }
+  }
+  return JoinPath(programFolder, file);
 }
 
 std::string IniFileName() { return ChangeFileExt(ProgramFilePath(), ".ini"); }

@@ -17,7 +17,8 @@ std::vector<std::string> ListConfigs(const std::string& programFolder = ProgramF
 // True when the name holds none of \ / : ; * ? " < > | = (an empty name passes).
 bool IsValidConfigName(const std::string& name);
 
-// The playlist of a configuration: program folder + name + ".m3u".
+// The playlist of a configuration: program folder + name + ".m3u", or the existing playlist whose
+// file name differs from that only in letter case.
 std::string ConfigFileName(const std::string& name,
                            const std::string& programFolder = ProgramFolder());
 

@@ -85,7 +85,8 @@ void TKorvaConfig::LoadFromGameTable(const std::string& path) {
     const std::vector<std::string> fields = SplitTableFields(line);
     if (fields.size() < 2) continue;
     const std::optional<int> scene = ParseDecimal(fields[0]);
-    if (!scene) continue;
+    // -1 stands for "no scene" in the playlists, so a scene of that number could never be saved.
+    if (!scene || *scene == -1) continue;
     TKorvaConfigItem& item = Add();
     item.Scene = *scene;
     item.FileName = folder + fields[1] + ".mp3";

@@ -57,6 +57,12 @@ TEST(ConfigNamesTest, ListConfigsTakesOnlyKorvaPlaylists) {
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"good", "表ソ"}));
   EXPECT_EQ(ConfigFileName("good", dir.path()), dir / "good.m3u");
+  EXPECT_EQ(ConfigFileName("new", dir.path()), dir / "new.m3u");
+  // Each listed name leads to its own file, whatever the letter case of the extension.
+  EXPECT_EQ(ConfigFileName("表ソ", dir.path()), dir / "表ソ.M3U");
+  TKorvaConfig config;
+  config.LoadFromPlaylist(ConfigFileName("表ソ", dir.path()));
+  EXPECT_EQ(config.Count(), 1);
 }
 
 TEST(ConfigNamesTest, SettingsFilesAreNamedForTheRunningProgram) {

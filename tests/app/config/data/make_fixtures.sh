@@ -15,6 +15,7 @@ printf '%s\r\n' \
   '3,town,LOP' \
   '  4   "with blank, and ""quote""" , loop , extra' \
   'x notanumber' \
+  '-1 the number that means no scene' \
   '5' \
   '6 表示曲' \
   '' \
