@@ -120,6 +120,22 @@ std::vector<std::string> CopyFiles(const TKorvaConfig& effective,
   return lines;
 }
 
+// The game's own names go back into the table as its backup has them. One without a code-page
+// form (bytes of Config.org that are no character) would stop Apply at the table, after the
+// previous copies were deleted and new ones made; this finds it before anything changes.
+void CheckGameNamesFitTheTable(const TKorvaConfig& defaultConfig, const std::string& musicFolder) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < defaultConfig.Count(); ++i) {
+    const TKorvaConfigItem& item = defaultConfig.Items(i);
+    lines.push_back(FormatTableLine(item.Scene, TableName(item.FileName, musicFolder), item.Loop));
+  }
+  try {
+    EncodeTextLines(lines, TTextEncoding::tenCodePageOnly);
+  } catch (const TFileError& e) {
+    throw TFileError(JoinPath(musicFolder, kGameTableName) + ": " + e.what());
+  }
+}
+
 std::string CopyFailureText(const std::vector<std::string>& failures) {
   std::string text;
   for (const std::string& source : failures) text += source + "\n";
@@ -160,6 +176,7 @@ bool ApplyConfig(const std::string& name, const TKorvaConfig& defaultConfig,
   try {
     TKorvaConfig current;
     current.LoadFromGameTable(table);
+    if (name != kDefaultConfigName) CheckGameNamesFitTheTable(defaultConfig, musicFolder);
     if (!RemovePreviousCopies(current, defaultConfig, musicFolder, prompts)) return false;
     if (name == kDefaultConfigName) {
       if (!FileCopy(JoinPath(musicFolder, kGameTableBackupName), table, false)) {

@@ -171,6 +171,20 @@ TEST_F(ApplyTest, GameFilesKeepTheNamesTheirOwnTableGaveThem) {
   }
 }
 
+TEST_F(ApplyTest, GameNameTheTableCannotHoldStopsBeforeAnythingChanges) {
+  Assign(1, Own("one.mp3"));
+  ASSERT_TRUE(Apply());
+  WriteBytes(music_ + "/Config.org", std::string(kGameTable) + "5 bad\x81 byte\r\n");
+  defaults_.LoadFromGameTable(music_ + "/Config.org");
+  const TSnapshot before = TakeSnapshot(music_);
+  Assign(2, Own("two.mp3"));
+  EXPECT_FALSE(Apply());
+  ASSERT_EQ(prompts_.Messages.size(), 1u);
+  EXPECT_TRUE(prompts_.Messages[0].starts_with(music_ + "/Config.txt: ")) << prompts_.Messages[0];
+  EXPECT_EQ(TakeSnapshot(music_), before);
+  EXPECT_TRUE(Apply(kDefaultConfigName));
+}
+
 TEST_F(ApplyTest, NamesHoldOnlyCharactersTheTableCanCarry) {
   Assign(1, Own("Ärger 曲 \"x\".mp3"));
   Assign(2, Own("tab\there.MP3"));
