@@ -15,7 +15,7 @@ namespace {
 // Where the support web page lives.
 constexpr const char* kSupportWebPage = "https://www.example.com/korva/";
 
-struct TActionSpec {
+struct TActionDesc {
   const char* Name;
   const char* Caption;
   const char* ToolTip;
@@ -24,13 +24,13 @@ struct TActionSpec {
   bool HasIcon;
 };
 
-QAction* MakeAction(QObject* owner, QStyle* style, const TActionSpec& spec) {
-  auto* action = new QAction(QString::fromUtf8(spec.Caption), owner);
-  action->setObjectName(QString::fromUtf8(spec.Name));
+QAction* MakeAction(QObject* owner, QStyle* style, const TActionDesc& desc) {
+  auto* action = new QAction(QString::fromUtf8(desc.Caption), owner);
+  action->setObjectName(QString::fromUtf8(desc.Name));
   // An empty tool tip would make Qt show the caption instead; the designed tool tip is blank.
-  action->setToolTip(QString::fromUtf8(spec.ToolTip));
-  if (spec.Shortcut[0] != '\0') action->setShortcut(QKeySequence(QString::fromUtf8(spec.Shortcut)));
-  if (spec.HasIcon) action->setIcon(style->standardIcon(spec.Icon));
+  action->setToolTip(QString::fromUtf8(desc.ToolTip));
+  if (desc.Shortcut[0] != '\0') action->setShortcut(QKeySequence(QString::fromUtf8(desc.Shortcut)));
+  if (desc.HasIcon) action->setIcon(style->standardIcon(desc.Icon));
   return action;
 }
 
@@ -38,7 +38,7 @@ QAction* MakeAction(QObject* owner, QStyle* style, const TActionSpec& spec) {
 
 void TFormMain::CreateActions() {
   QStyle* s = style();
-  const auto make = [&](const TActionSpec& spec) { return MakeAction(this, s, spec); };
+  const auto make = [&](const TActionDesc& desc) { return MakeAction(this, s, desc); };
   ActionApply = make({"ActionApply", "適用(&A)", "適用", "", QStyle::SP_DialogApplyButton, true});
   ActionAutoJump = make({"ActionAutoJump", "自動でファイルにジャンプ(&A)",
                          "自動でファイルにジャンプ", "", QStyle::SP_ArrowForward, true});
@@ -64,7 +64,7 @@ void TFormMain::CreateActions() {
   ActionAbout =
       make({"ActionAbout", "バージョン情報(&A)...", "", "", QStyle::SP_CustomBase, false});
 
-  const TActionSpec sorts[] = {
+  const TActionDesc sorts[] = {
       {"ActionFilesSortByName", "ファイル名でソート(&F)", "", "", QStyle::SP_CustomBase, false},
       {"ActionFilesSortByTrackName", "曲名でソート(&N)", "", "", QStyle::SP_CustomBase, false},
       {"ActionFilesSortByArtistName", "アーティスト名でソート(&A)", "", "", QStyle::SP_CustomBase,
