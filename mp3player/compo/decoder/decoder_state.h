@@ -15,41 +15,6 @@ using TMPFrameDecoder = TMPDecodeResult (*)(const uint8_t* bytes, uint8_t* pcm);
 // when it cannot decode the stream.
 using TMPLayerInit = int32_t (*)(const TMPAudioHeader& header);
 
-// Bit reader B of Layers I and II: most significant bit first, a byte at a time.
-struct TMPBitReaderB {
-  uint32_t buffer = 0;
-  int32_t valid = 0;
-  const uint8_t* ptr = nullptr;
-
-  void Start(const uint8_t* p) {
-    ptr = p;
-    buffer = 0;
-    valid = 0;
-  }
-  // n <= 25.
-  uint32_t Read(int32_t n) {
-    if (valid < n) {
-      while (valid < 25) {
-        buffer = (buffer << 8) | *ptr++;
-        valid += 8;
-      }
-    }
-    valid -= n;
-    const uint32_t result = (buffer >> valid) & ((1u << n) - 1);
-    return result;
-  }
-  void Skip(int32_t n) {
-    if (valid < n) {
-      n -= valid;
-      ptr += n / 8;
-      buffer = *ptr++;
-      valid = 8;
-      n %= 8;
-    }
-    valid -= n;
-  }
-};
-
 // Synthesis history: per channel a ring of the last 16 DCT outputs of 32 values, plus a
 // mirror of its first 32 values at 512..543 so that the vectorised windowing can read runs
 // that cross the end without wrapping.
