@@ -1,28 +1,14 @@
 #include <gtest/gtest.h>
-#include <stdio.h>
-#include <sys/wait.h>
-
 #include <string>
 
 #include "tests/platform/temp_dir.h"
+#include "tests/tools/run_command.h"
 
 namespace {
 
-struct TRun {
-  int Status;
-  std::string Output;
-};
-
 // Runs mp3info in `folder`, so that the "file" keys are the names as given.
 TRun RunTool(const std::string& folder, const std::string& arguments) {
-  const std::string command =
-      "cd '" + folder + "' && " + std::string(MP3INFO_PROGRAM) + " " + arguments + " 2>/dev/null";
-  FILE* pipe = popen(command.c_str(), "r");
-  std::string output;
-  char buffer[4096];
-  while (std::size_t n = fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
-  const int status = pclose(pipe);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+  return RunCommand("cd '" + folder + "' && " + std::string(MP3INFO_PROGRAM) + " " + arguments);
 }
 
 const std::string kLameTagsLine =
