@@ -9,6 +9,7 @@
 #include "mp3player/compo/format_error.h"
 #include "mp3player/compo/player/notifier.h"
 #include "mp3player/compo/player/player_notices.h"
+#include "mp3player/compo/stream.h"
 
 namespace {
 
@@ -176,6 +177,7 @@ void TMP3Player::OpenSource() {
   const bool seekable = (sourceFlags_ & kSeekable) != 0;
   TMPLockGuard decoder(decoderLock_);
   reader_.Attach(source_, seekable);
+  sourceSize_ = seekable ? source_->Size() : 0;
   pcm_.assign(kPcmBufferBytes, 0);
   info_.Attach(&reader_);
   info_.ReadHeadTags();
@@ -266,12 +268,14 @@ void TMP3Player::Play() {
   MPSelectCpuRoutines((detected & ~kMPCpuExtensions) |
                       MPCpuSetToFlags(static_cast<int32_t>(usingCpu_.Bits())));
   try {
+    TMPLockGuard decoder(decoderLock_);
     TMPLockGuard output(outputLock_);
     soundOut_->SetOnNotify([this](TSoundOut*) { PositionNotifier(); });
     soundOut_->SetWaveFileName(outputFileName_);
     soundOut_->SetDeviceID(deviceId_);
     soundOut_->Open();
     ++session_;
+    ++generation_;
     failurePending_ = false;
     decodeThread_->Event().SetEvent();
   } catch (...) {
@@ -292,6 +296,7 @@ void TMP3Player::Stop() {
   std::exception_ptr failure;
   {
     TMPLockGuard decoder(decoderLock_);
+    ++generation_;
     {
       TMPLockGuard output(outputLock_);
       failure = StopOutput();

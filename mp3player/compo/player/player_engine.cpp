@@ -11,6 +11,8 @@
 #include "mp3player/compo/player/mp3_player.h"
 #include "mp3player/compo/player/notifier.h"
 #include "mp3player/compo/player/player_notices.h"
+#include "mp3player/compo/stream.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -26,19 +28,27 @@ constexpr int64_t kLongestSeekMs = int64_t{1} << 40;
 // the waiting PCM handed to the output. While the output is full, the file is read ahead.
 void TMP3Player::WatchEvent() {
   int freePercent = 100;
+  bool ended = false;
+  uint32_t generation = 0;
   {
     TMPLockGuard decoder(decoderLock_);
     if (!decodeThread_->Event().IsSet()) return;
     if (pcmPending_ == 0) {
       const int32_t bytes = frames_.Step(pcm_.data());
-      if (bytes == TMPFrameLoop::kEnd) {
-        EndOfData();
-        return;
-      }
       if (bytes == TMPFrameLoop::kSkipped) return;
-      pcmPending_ = bytes;
+      ended = bytes == TMPFrameLoop::kEnd;
+      if (ended) {
+        FlushAtEnd();
+        generation = generation_;
+      } else {
+        pcmPending_ = bytes;
+      }
     }
-    WritePending(freePercent);
+    if (!ended) WritePending(freePercent);
+  }
+  if (ended) {
+    AwaitEndOfPlay(generation);
+    return;
   }
   ReadAheadWhileFull(freePercent);
   if (freePercent <= kYieldFreePercent) std::this_thread::yield();
@@ -74,15 +84,29 @@ void TMP3Player::ReadAheadWhileFull(int freePercent) {
   }
 }
 
-// Under the decoder lock: the rest is played, then the user-interface thread is told. A stop or
-// seek meanwhile waits for the lock until the device has finished.
-void TMP3Player::EndOfData() {
-  {
-    TMPLockGuard output(outputLock_);
-    soundOut_->WaitForSpace(nullptr);
-    soundOut_->Flush();
-  }
+// Under the decoder lock. Data that ends because the file was cut short under the player is an
+// error, not the end of the piece.
+void TMP3Player::CheckSourceWhole() {
+  TMPStream* stream = reader_.Stream();
+  if (stream == nullptr || !reader_.Seekable() || stream->Size() >= sourceSize_) return;
+  throw TFileError("The file became shorter while it was played.");
+}
+
+// Under the decoder lock: the last PCM goes to the output.
+void TMP3Player::FlushAtEnd() {
+  CheckSourceWhole();
+  TMPLockGuard output(outputLock_);
+  soundOut_->WaitForSpace(nullptr);
+  soundOut_->Flush();
+}
+
+// The device plays the rest while the thread holds no lock of the player, so that a stop or a
+// seek meanwhile neither waits for the device nor is taken for the end: it moves the generation
+// on (and its reset of the output ends this wait early).
+void TMP3Player::AwaitEndOfPlay(uint32_t generation) {
   soundOut_->WaitAllDone();
+  TMPLockGuard decoder(decoderLock_);
+  if (generation != generation_ || !decodeThread_->Event().IsSet()) return;
   decodeThread_->Event().ResetEvent();
   notifier_->Post(MPM_ENDOFSTREAM, session_);
 }
@@ -108,6 +132,7 @@ void TMP3Player::Seek(int64_t milliseconds) {
     TMPLockGuard output(outputLock_);
     soundOut_->SetOnNotify(nullptr);
     const bool paused = status_ == mpsPaused;
+    ++generation_;
     try {
       soundOut_->Reset();
       soundOut_->WaitAllDone();
