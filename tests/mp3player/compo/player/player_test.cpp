@@ -88,8 +88,10 @@ std::vector<uint8_t> DecodedPcm(const std::string& path) {
   return pcm;
 }
 
+// A file name of the running test's own, so that tests running side by side do not meet.
 fs::path TempPath(const std::string& name) {
-  return fs::temp_directory_path() / ("korva-player-" + std::to_string(::getpid()) + "-" + name);
+  const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+  return fs::temp_directory_path() / ("korva-player-" + std::string(test->name()) + "-" + name);
 }
 
 using Player = PlayerFixture;
