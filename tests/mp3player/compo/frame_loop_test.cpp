@@ -11,6 +11,7 @@
 
 #include "mp3player/compo/memory_stream.h"
 #include "mp3player/compo/stream_reader.h"
+#include "tests/mp3player/compo/frame_starts.h"
 
 namespace {
 
@@ -18,19 +19,6 @@ std::vector<uint8_t> Fixture(const std::string& name) {
   std::ifstream in(std::string(KORVA_TEST_DATA) + "/../decoder/data/layer3/" + name,
                    std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Frame starts of a clean stream, found by walking its headers.
-std::vector<size_t> FrameStarts(const std::vector<uint8_t>& bytes) {
-  std::vector<size_t> starts;
-  TMPAudioHeader header;
-  for (size_t pos = 0; pos + 4 <= bytes.size();) {
-    const int32_t length = MPParseHeader(&bytes[pos], 0, header);
-    if (length <= 0) break;
-    starts.push_back(pos);
-    pos += length + MPPaddingBytes(header);
-  }
-  return starts;
 }
 
 struct Decoded {
