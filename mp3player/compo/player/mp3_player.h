@@ -183,8 +183,8 @@ class TMP3Player : private TMPMessageTarget {
   void ForwardException(const std::exception& error);
   void PositionNotifier();
   void PostOnce(uint32_t code);
-  void HandleNotice(uint32_t code, uint32_t value, const std::exception_ptr& error);
-  void HandleThreadException(uint32_t session, const std::exception_ptr& error);
+  void HandleNotice(uint32_t code, uint32_t value, const std::string& text);
+  void HandleThreadException(uint32_t session, const std::string& text);
   void HandleEndOfStream(uint32_t session);
 
   // Component (mp3_player.cpp).

@@ -303,11 +303,11 @@ TEST(Notifier, CollapsesWaitingNoticesAndDropsThemWhenDisconnected) {
   TQueueDispatcher dispatcher;
   std::vector<uint32_t> handled;
   std::shared_ptr<TMPNotifier> notifier;
-  notifier = std::make_shared<TMPNotifier>(dispatcher,
-                                           [&](uint32_t code, uint32_t, const std::exception_ptr&) {
-                                             notifier->RemoveWaiting(code);
-                                             handled.push_back(code);
-                                           });
+  notifier =
+      std::make_shared<TMPNotifier>(dispatcher, [&](uint32_t code, uint32_t, const std::string&) {
+        notifier->RemoveWaiting(code);
+        handled.push_back(code);
+      });
   std::thread worker([&] {
     for (int i = 0; i < 100; ++i) notifier->Post(1);
   });
