@@ -127,4 +127,36 @@ TEST(FrameLoop, FreeFormatStreamsPlay) {
   EXPECT_EQ(d.skipped, 0);
 }
 
+// After a seek the decoder either goes on with its state (noisy: the bit reservoir of the
+// frames before) or starts afresh, exactly as if the stream began at the target frame.
+TEST(FrameLoop, SeekKeepsOrRestartsTheDecoder) {
+  const std::vector<uint8_t> clean = Fixture("m1_32k_mono_56.mp3");
+  const std::vector<size_t> starts = FrameStarts(clean);
+  const auto target = static_cast<int32_t>(starts[10]);
+  const auto size = static_cast<int32_t>(clean.size());
+  const auto frameAfterSeek = [&](bool restart, bool playFirst) {
+    TMPMemoryStream stream(clean.data(), size);
+    TMPStreamReader reader(64 * 1024);
+    reader.Attach(&stream, true);
+    TMPFrameLoop loop;
+    std::vector<uint8_t> pcm(kMPMaxPcmBytes);
+    if (!playFirst) reader.Seek(target, 0);
+    EXPECT_TRUE(loop.Open(reader, size - reader.Position()));
+    if (playFirst) {
+      for (int i = 0; i < 5; ++i) loop.Step(pcm.data());
+      reader.Seek(target, 0);
+      if (restart) {
+        loop.Restart();
+      } else {
+        loop.ForgetFrame();
+      }
+    }
+    pcm.resize(static_cast<size_t>(loop.Step(pcm.data())));
+    return pcm;
+  };
+  const std::vector<uint8_t> fresh = frameAfterSeek(false, false);
+  EXPECT_EQ(frameAfterSeek(true, true), fresh);
+  EXPECT_NE(frameAfterSeek(false, true), fresh);
+}
+
 }  // namespace
