@@ -147,6 +147,16 @@ TEST(VbrHeader, IsNeverReadPastTheFrame) {
   EXPECT_TRUE(cut.found);
   EXPECT_EQ(cut.frames, 0u);
   EXPECT_FALSE(MPReadVbrHeader(bytes.data(), 36 + 6, header).found);
+
+  // A VBRI header in the same place: audio bytes at +10, frames at +14.
+  std::vector<uint8_t> vbri(bytes.begin(), bytes.begin() + size);
+  const uint8_t fields[] = {'V', 'B', 'R', 'I', 0, 1, 0, 0, 0, 0, 0, 0, 0x30, 0x39, 0, 0, 0, 7};
+  std::copy(std::begin(fields), std::end(fields), vbri.begin() + 36);
+  const TMPVbrHeader other = MPReadVbrHeader(vbri.data(), size, header);
+  EXPECT_TRUE(other.found);
+  EXPECT_EQ(other.bytes, 0x3039);
+  EXPECT_EQ(other.frames, 7u);
+  EXPECT_FALSE(MPReadVbrHeader(vbri.data(), 36 + 17, header).found);
 }
 
 TEST_F(Player, PropertiesIgnoreValuesOutOfRange) {
