@@ -10,8 +10,10 @@ namespace {
 // Where the program folder is itself the person's folder (a writable Windows install, or
 // KORVA_DATA_DIR pointing at it) there is nothing to copy.
 bool SameFolder(const std::string& a, const std::string& b) {
+  // Paths are UTF-8 inside, which Windows' narrow paths are not.
+  const auto path = [](const std::string& text) { return std::u8string(text.begin(), text.end()); };
   std::error_code error;
-  return std::filesystem::equivalent(a, b, error);
+  return std::filesystem::equivalent(path(a), path(b), error);
 }
 
 bool CopyPlaylists(const std::string& programFolder, const std::string& dataFolder) {
