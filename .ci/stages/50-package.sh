@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 bash tools/setup/install-deps.sh
 build=build
-if [ ! -f "$build/CMakeCache.txt" ]; then
+if ! grep -qs '^KORVA_GUI:BOOL=ON' "$build/CMakeCache.txt"; then
   build=build-package
   cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVA_TESTS=OFF >/dev/null
 fi
