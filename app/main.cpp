@@ -12,7 +12,6 @@
 #include <cmath>
 
 #include "app/config/startup.h"
-#include "platform/files.h"
 
 namespace {
 
@@ -54,13 +53,11 @@ TFormMain::TFormMain(TFormMainSetup setup, QWidget* parent)
 
 TFormMain::~TFormMain() = default;
 
-std::string TFormMain::PlaylistFolder() const { return ExtractFilePath(setup_.ProgramPath); }
+std::string TFormMain::PlaylistFolder() const { return setup_.PlaylistFolder; }
 
-std::string TFormMain::IniFileName() const { return ChangeFileExt(setup_.ProgramPath, ".ini"); }
+std::string TFormMain::IniFileName() const { return setup_.IniFileName; }
 
-std::string TFormMain::SceneNamesFileName() const {
-  return ChangeFileExt(setup_.ProgramPath, ".dat");
-}
+std::string TFormMain::SceneNamesFileName() const { return setup_.SceneLabelFileName; }
 
 void TFormMain::LoadSettings() {
   korva_ = DefaultSettings(ToKorvaRect(geometry()), pixelsPerInch_);

@@ -27,10 +27,12 @@ class TFolderTreeView;
 class TSeekTrackBar;
 class QVBoxLayout;
 
-// What the main window needs from the program's entry: where the program file lives (its
-// folder holds the playlists, the ".ini" and the ".dat") and how to talk to the person.
+// What the main window needs from the program's entry: where the person's playlists and settings
+// are, where the scene labels are, and how to talk to the person.
 struct TFormMainSetup {
-  std::string ProgramPath;
+  std::string PlaylistFolder;  // ends with the path separator
+  std::string IniFileName;
+  std::string SceneLabelFileName;
   std::string MusicFolder;  // the game's music folder, found by the entry
   IPrompts* Prompts = nullptr;
 };

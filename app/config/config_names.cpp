@@ -1,6 +1,7 @@
 #include "app/config/config_names.h"
 
 #include "platform/files.h"
+#include "platform/program_path.h"
 #include "platform/text_compare.h"
 #include "platform/text_file.h"
 
@@ -38,6 +39,10 @@ std::string ConfigFileName(const std::string& name, const std::string& programFo
   return JoinPath(programFolder, file);
 }
 
-std::string IniFileName() { return ChangeFileExt(ProgramFilePath(), ".ini"); }
+std::string IniFileName() { return JoinPath(UserSettingsFolder(), "Korva.ini"); }
 
-std::string SceneLabelFileName() { return ChangeFileExt(ProgramFilePath(), ".dat"); }
+std::string SceneLabelFileName() {
+  const std::string beside = ChangeFileExt(ProgramFilePath(), ".dat");
+  if (FileExists(beside)) return beside;
+  return ProgramFolder() + "../share/korva/korva.dat";
+}

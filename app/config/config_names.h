@@ -3,25 +3,28 @@
 #include <string>
 #include <vector>
 
-#include "platform/program_path.h"
+#include "platform/data_folders.h"
 
 // The name under which the configuration box shows the default configuration.
 inline constexpr char kDefaultConfigName[] = "<標準>";
 
-// The names of the user configurations in the program's folder: every "*.m3u" file whose first
-// two lines are exactly "#EXTM3U" and "#KORVA", without its extension, in the order the file
+// The names of the user configurations in the folder of the playlists: every "*.m3u" file whose
+// first two lines are exactly "#EXTM3U" and "#KORVA", without its extension, in the order the file
 // system lists them. The default configuration is not among them: the configuration box puts
 // kDefaultConfigName in front.
-std::vector<std::string> ListConfigs(const std::string& programFolder = ProgramFolder());
+std::vector<std::string> ListConfigs(const std::string& programFolder = UserDataFolder());
 
 // True when the name holds none of \ / : ; * ? " < > | = (an empty name passes).
 bool IsValidConfigName(const std::string& name);
 
-// The playlist of a configuration: program folder + name + ".m3u", or the existing playlist whose
+// The playlist of a configuration: playlist folder + name + ".m3u", or the existing playlist whose
 // file name differs from that only in letter case.
 std::string ConfigFileName(const std::string& name,
-                           const std::string& programFolder = ProgramFolder());
+                           const std::string& programFolder = UserDataFolder());
 
-// The settings file and the scene-label file: the program's path with ".ini" or ".dat".
+// The settings file: Korva.ini in the person's settings folder.
 std::string IniFileName();
+
+// The scene labels, which ship with the program: beside the program file, named after it with
+// ".dat", else in the installed program's data folder (bin/../share/korva/korva.dat).
 std::string SceneLabelFileName();

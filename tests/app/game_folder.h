@@ -31,7 +31,6 @@ class TGameFolder {
   std::string Path(const char* relative) const {
     return root_.filePath(QString::fromUtf8(relative)).toStdString();
   }
-  std::string ProgramPath() const { return Path("prog/korva"); }
   std::string ProgramFolder() const { return Path("prog/"); }
   std::string MusicFolder() const { return Path("game/Music/Digital"); }
   std::string Music(const std::string& name) const { return MusicFolder() + "/" + name; }
@@ -55,7 +54,8 @@ class TGameFolder {
   }
 
   std::unique_ptr<TFormMain> NewForm() {
-    return std::make_unique<TFormMain>(TFormMainSetup{ProgramPath(), MusicFolder(), &Prompts});
+    return std::make_unique<TFormMain>(TFormMainSetup{
+        ProgramFolder(), Path("prog/korva.ini"), Path("prog/korva.dat"), MusicFolder(), &Prompts});
   }
 
   TFakePrompts Prompts;

@@ -1,8 +1,8 @@
 #include "platform/install_dir.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
+#include "tests/platform/scoped_env.h"
 #include "tests/platform/temp_dir.h"
 
 namespace {
@@ -29,30 +29,6 @@ TEST(WineRegistryTest, WindowsPathsMapIntoThePrefix) {
   EXPECT_EQ(WinePathToUnix("/p", "D:\\x"), "/p/dosdevices/d:/x");
   EXPECT_EQ(WinePathToUnix("/p", "relative\\x"), "relative/x");
 }
-
-// Sets an environment variable for the life of the object.
-class TEnv {
- public:
-  TEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = getenv(name)) old_ = old;
-    if (value) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~TEnv() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 TEST(InstallDirTest, EnvironmentFirstThenWinePrefix) {
   TTempDir prefix;

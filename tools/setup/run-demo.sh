@@ -4,7 +4,8 @@
 # applying a configuration never touches the repository:
 #   ${XDG_DATA_HOME:-~/.local/share}/korva-demo/game   the demo game (Music/Digital/Config.txt)
 #   ${XDG_DATA_HOME:-~/.local/share}/korva-demo/music  some music to assign to its scenes
-# Delete that folder to start the demo afresh (the first-run question comes again).
+# Delete that folder to start the demo afresh (the first-run question comes again). The
+# configurations and settings you make are yours, in ~/.local/share/korva and ~/.config/korva.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 cd "$top"

@@ -4,6 +4,8 @@
 
 #include "app/config/config_names.h"
 #include "app/config/windows_kind.h"
+#include "platform/program_path.h"
+#include "tests/platform/scoped_env.h"
 #include "tests/platform/temp_dir.h"
 
 namespace {
@@ -65,9 +67,12 @@ TEST(ConfigNamesTest, ListConfigsTakesOnlyKorvaPlaylists) {
   EXPECT_EQ(config.Count(), 1);
 }
 
-TEST(ConfigNamesTest, SettingsFilesAreNamedForTheRunningProgram) {
-  EXPECT_EQ(IniFileName(), ProgramFolder() + "config_korva_config_test.ini");
-  EXPECT_EQ(SceneLabelFileName(), ProgramFolder() + "config_korva_config_test.dat");
+TEST(ConfigNamesTest, SettingsAreThePersonsAndLabelsComeWithTheProgram) {
+  TTempDir dir;
+  TEnv data("KORVA_DATA_DIR", dir.path().c_str());
+  EXPECT_EQ(IniFileName(), dir / "Korva.ini");
+  // Without labels beside the program file, they are where an installed program keeps its data.
+  EXPECT_EQ(SceneLabelFileName(), ProgramFolder() + "../share/korva/korva.dat");
 }
 
 TEST(WindowsKindTest, ClassifiesTheVersionRecord) {
