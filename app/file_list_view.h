@@ -40,6 +40,8 @@ class TFileListView : public QObject {
 
   // Shows the MP3 files of a folder; a folder that does not exist leaves the list as it is.
   void FillFileList(const std::string& folder);
+  // Shows every MP3 file below a folder, subfolders included, with each file's folder.
+  void ListFolderTree(const std::string& folder);
   // Adds the row of one file found in a folder (the search adds its finds the same way).
   void AddFileRow(const std::string& folder, const std::string& name);
   // Clears every column's sort mark.
@@ -73,6 +75,7 @@ class TFileListView : public QObject {
   QMenu* PopupMenuTree = nullptr;
   QAction* MenuItemExplorer = nullptr;
   QAction* MenuItemSearch = nullptr;
+  const TFolderTreeView& Tree() const { return *ctx_.Tree; }
   // Whether assigning a file is possible apart from a selected file row (scene rows selected,
   // a user configuration shown); set by the configuration view.
   std::function<bool()> CanAssignToScenes;
