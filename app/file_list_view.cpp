@@ -86,7 +86,7 @@ void TFileListView::ConnectSignals() {
 
   connect(list->header(), &QHeaderView::sectionClicked, this, &TFileListView::SortFiles);
   connect(list, &QTreeWidget::itemSelectionChanged, this, &TFileListView::FileSelectionChanged);
-  connect(list, &QTreeWidget::itemDoubleClicked, ctx_.ActionPlayMp3, &QAction::trigger);
+  connect(list, &QTreeWidget::itemDoubleClicked, this, &TFileListView::FileDoubleClicked);
   list->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(list, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
     UpdatePopupMenuFiles();

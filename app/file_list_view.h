@@ -85,6 +85,10 @@ class TFileListView : public QObject {
   void UpdatePopupMenuFiles();
   void UpdatePopupMenuTree();
 
+ signals:
+  // A file row was double-clicked: the window plays it.
+  void FileDoubleClicked();
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -37,8 +37,9 @@ QString Mp3InfoText(const TMp3InfoFacts& facts) {
          QStringLiteral("\n形式: MPEG%1 Layer-%2").arg(facts.MPEGVersion).arg(facts.Layer);
 }
 
+// As a pop-up it closes by itself when the person clicks anywhere else.
 TFormMp3FileInfoDlg::TFormMp3FileInfoDlg(QWidget* owner)
-    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint) {
+    : QWidget(owner, Qt::Popup | Qt::FramelessWindowHint) {
   setObjectName("FormMp3FileInfoDlg");
   PanelInfo = new QFrame(this);
   PanelInfo->setObjectName("PanelInfo");
@@ -69,8 +70,6 @@ void TFormMp3FileInfoDlg::ShowInfo(const QString& text, const QPoint& topLeft) {
                           LabelInfo->height() + 2 * kBorderWidth + kBevelWidth);
   setFixedSize(PanelInfo->size());
   show();
-  raise();
-  activateWindow();
 }
 
 void TFormMp3FileInfoDlg::CloseNow() {
@@ -94,9 +93,4 @@ bool TFormMp3FileInfoDlg::eventFilter(QObject* watched, QEvent* event) {
       break;
   }
   return QWidget::eventFilter(watched, event);
-}
-
-void TFormMp3FileInfoDlg::changeEvent(QEvent* event) {
-  QWidget::changeEvent(event);
-  if (event->type() == QEvent::ActivationChange && !isActiveWindow() && isVisible()) CloseNow();
 }

@@ -44,7 +44,6 @@ class TFormMp3FileInfoDlg : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
-  void changeEvent(QEvent* event) override;
 
  private:
   void CloseNow();

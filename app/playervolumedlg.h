@@ -19,7 +19,6 @@ class TFormPlayerVolumeDlg : public QWidget {
 
  protected:
   void showEvent(QShowEvent* event) override;
-  void changeEvent(QEvent* event) override;
 
  private:
   void TrackBarVolumeChange(int position);

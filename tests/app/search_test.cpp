@@ -11,6 +11,7 @@
 #include "app/file_row.h"
 #include "app/search.h"
 #include "tests/app/browse_fixture.h"
+#include "platform/files.h"
 #include "tests/app/config/fake_prompts.h"
 
 namespace {
