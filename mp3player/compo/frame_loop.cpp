@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "mp3player/compo/mp3_info.h"
 #include "mp3player/compo/stream_reader.h"
 
 namespace {
@@ -15,30 +16,82 @@ uint32_t LittleEndian(const uint8_t* bytes) {
          uint32_t{bytes[3]} << 24;
 }
 
+uint32_t BigEndian(const uint8_t* bytes) {
+  return uint32_t{bytes[0]} << 24 | uint32_t{bytes[1]} << 16 | uint32_t{bytes[2]} << 8 |
+         uint32_t{bytes[3]};
+}
+
+// Where a Xing or VBRI header starts: behind the frame header, its CRC and the side information.
+int32_t VbrHeaderOffset(const TMPAudioHeader& header) {
+  const bool mono = header.mode == 3;
+  const int32_t side = header.id == 1 ? (mono ? 21 : 36) : (mono ? 13 : 21);
+  return (header.protection_bit == 0 ? 2 : 0) + side;
+}
+
+// A positive 32-bit size, or 0 for none.
+int32_t PositiveSize(uint32_t value) {
+  return value > 0 && value <= 0x7FFFFFFF ? static_cast<int32_t>(value) : 0;
+}
+
 }  // namespace
+
+TMPVbrHeader MPReadVbrHeader(const uint8_t* frame, int32_t size, const TMPAudioHeader& header) {
+  TMPVbrHeader vbr;
+  int32_t p = VbrHeaderOffset(header);
+  const auto fits = [&](int32_t at, int32_t n) { return at >= 0 && at + n <= size; };
+  if (fits(p, 8) && std::memcmp(frame + p, "Xing", 4) == 0) {
+    vbr.found = true;
+    const uint32_t flags = BigEndian(frame + p + 4);
+    p += 8;
+    if (flags & 1) {
+      if (!fits(p, 4)) return vbr;
+      vbr.frames = BigEndian(frame + p);
+      p += 4;
+    }
+    if ((flags & 2) && fits(p, 4)) vbr.bytes = PositiveSize(BigEndian(frame + p));
+  } else if (fits(p, 18) && std::memcmp(frame + p, "VBRI", 4) == 0) {
+    vbr.found = true;
+    vbr.bytes = PositiveSize(BigEndian(frame + p + 10));
+    vbr.frames = BigEndian(frame + p + 14);
+  }
+  return vbr;
+}
 
 bool TMPFrameLoop::Open(TMPStreamReader& reader, int32_t audio_size) {
   reader_ = &reader;
   audio_start_ = reader.Position();
   audio_size_ = audio_size;
+  vbr_ = TMPVbrHeader();
   reader.Fill(kSearchLimit);
   reader.Ensure(std::min(kSearchLimit, reader.Count()));
   const int32_t available = std::min({kSearchLimit, reader.Count(), audio_size});
-  TMPAudioHeader header;
-  int32_t bitrate = 0, offset = 0;
-  const int32_t length = MPFindSync(reader.Data(), available, header, bitrate, offset);
+  const int32_t length = MPFindSync(reader.Data(), available, header_, bitrate_, skipped_);
   if (length <= 0) return false;
-  reader.Skip(offset);
+  if (!reader.Skip(skipped_)) return false;
+  audio_start_ += skipped_;
+  if (audio_size_ != TMP3Info::kUnknownSize) audio_size_ -= skipped_;
   if (!reader.Ensure(4)) return false;
   reference_ = LittleEndian(reader.Data());
   // The per-frame check parses headers without the following bytes, which cannot measure a
   // free-format frame: keep the size measured here for them.
-  free_size_ = header.bitrate_index == 0 ? length : 0;
+  free_size_ = header_.bitrate_index == 0 ? length : 0;
   frame_size_ = 0;
   skipped_ = 0;
   need_restart_ = true;
   if (!StartDecoder(reader.Data())) return false;
   MPGetDecodeInfo(info_);
+  return SkipVbrHeader();
+}
+
+// The header frame is not audio: the data starts behind it.
+bool TMPFrameLoop::SkipVbrHeader() {
+  const int32_t size = CheckFrame(reader_->Data());
+  if (size <= 0 || !reader_->Ensure(size)) return false;
+  vbr_ = MPReadVbrHeader(reader_->Data(), size, header_);
+  if (!vbr_.found) return true;
+  if (!reader_->Skip(size)) return false;
+  audio_start_ += size;
+  if (audio_size_ != TMP3Info::kUnknownSize) audio_size_ -= size;
   return true;
 }
 
@@ -63,11 +116,14 @@ bool TMPFrameLoop::StartDecoder(const uint8_t* bytes) {
   return true;
 }
 
+// The data counts as ended where the reader stands.
+int32_t TMPFrameLoop::EndMark() {
+  audio_size_ = reader_->Position() - audio_start_;
+  return kEnd;
+}
+
 int32_t TMPFrameLoop::SkipByte() {
-  if (skipped_ >= kSearchLimit || !reader_->Skip(1)) {
-    audio_size_ = reader_->Position() - audio_start_;
-    return kEnd;
-  }
+  if (skipped_ >= kSearchLimit || !reader_->Skip(1)) return EndMark();
   ++skipped_;
   return kSkipped;
 }
@@ -76,10 +132,7 @@ int32_t TMPFrameLoop::Step(uint8_t* pcm) {
   TMPStreamReader& r = *reader_;
   if (r.Position() - audio_start_ >= audio_size_) return kEnd;
   if (frame_size_ <= 0) {
-    if (!r.Ensure(4)) {
-      audio_size_ = r.Position() - audio_start_;
-      return kEnd;
-    }
+    if (!r.Ensure(4)) return EndMark();
     frame_size_ = CheckFrame(r.Data());
     if (frame_size_ <= 0) return SkipByte();
   }
@@ -87,10 +140,7 @@ int32_t TMPFrameLoop::Step(uint8_t* pcm) {
     frame_size_ = 0;
     return SkipByte();
   }
-  if (!r.Ensure(frame_size_)) {
-    audio_size_ = r.Position() - audio_start_;
-    return kEnd;
-  }
+  if (!r.Ensure(frame_size_)) return EndMark();
   const TMPDecodeResult result = MPDecodeFrame(r.Data(), pcm);
   r.Skip(frame_size_);
   frame_size_ = 0;
@@ -98,4 +148,17 @@ int32_t TMPFrameLoop::Step(uint8_t* pcm) {
   const int32_t bytes = PcmBytesPerFrame();
   if (result.in_bytes < 1) std::memset(pcm, 0, bytes);
   return bytes;
+}
+
+bool TMPFrameLoop::StepOverFrame() {
+  TMPStreamReader& r = *reader_;
+  int32_t size = 0;
+  for (int32_t skipped = 0;; ++skipped) {
+    if (skipped >= kSearchLimit || !r.Ensure(4)) return false;
+    size = CheckFrame(r.Data());
+    if (size > 0) break;
+    if (!r.Skip(1)) return false;
+  }
+  if (int64_t{r.Position()} + size > int64_t{audio_start_} + audio_size_) return false;
+  return r.Skip(size);
 }

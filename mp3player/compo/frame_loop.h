@@ -1,7 +1,8 @@
 // The player's way through the frames of an MPEG audio stream: the first frame found by its
 // sync, each further frame checked against the first one's header, garbage skipped a byte at a
 // time, the decoder started on the first good frame and every frame decoded to PCM (a frame the
-// decoder rejects plays as one frame of silence).
+// decoder rejects plays as one frame of silence). A Xing or VBRI header in the first frame is
+// read and the frame skipped, since it holds no audio.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,16 @@
 #include "mp3player/compo/decoder/decoder.h"
 
 class TMPStreamReader;
+
+// What a Xing or VBRI header frame says of the stream; 0 where it says nothing.
+struct TMPVbrHeader {
+  bool found = false;
+  uint32_t frames = 0;  // Frames of audio, the header frame included.
+  int32_t bytes = 0;    // Bytes of audio, the header frame included.
+};
+
+// Reads the Xing or VBRI header of the first frame, `size` bytes at `frame`, never past them.
+TMPVbrHeader MPReadVbrHeader(const uint8_t* frame, int32_t size, const TMPAudioHeader& header);
 
 class TMPFrameLoop {
  public:
@@ -22,7 +33,8 @@ class TMPFrameLoop {
 
   // Opens the audio data of `reader`, which stands at its start; the data is `audio_size` bytes
   // long. Finds the first frame within kSearchLimit bytes, skips to it and starts the decoder on
-  // it. Returns false when there is no frame the decoder can decode.
+  // it, then past a Xing or VBRI header frame. Returns false when there is no frame the decoder
+  // can decode. `audio_size` may be TMP3Info::kUnknownSize.
   bool Open(TMPStreamReader& reader, int32_t audio_size);
 
   // Reads and decodes the next frame into `pcm` (kMPMaxPcmBytes) and returns the PCM bytes, or
@@ -34,8 +46,19 @@ class TMPFrameLoop {
     need_restart_ = true;
     frame_size_ = 0;
   }
+  // Forgets the header read at the reader's position (after the reader moved), keeping the
+  // decoder's state.
+  void ForgetFrame() { frame_size_ = 0; }
+  // Moves the reader past the next frame, searching at most kSearchLimit bytes for it; false
+  // when there is none or it does not lie whole inside the audio data. Leaves the decoder alone.
+  bool StepOverFrame();
 
   const TMPDecodeInfo& Info() const { return info_; }
+  const TMPAudioHeader& Header() const { return header_; }  // Of the first frame.
+  int32_t Bitrate() const { return bitrate_; }              // Of the first frame, bits per second.
+  const TMPVbrHeader& Vbr() const { return vbr_; }
+  int32_t AudioStart() const { return audio_start_; }
+  int32_t AudioSize() const { return audio_size_; }
   int32_t PcmBytesPerFrame() const { return info_.values_per_frame * info_.bits_per_sample / 8; }
 
   // The frame check: the length with padding of the frame whose header is at `bytes`, or <= 0
@@ -44,7 +67,9 @@ class TMPFrameLoop {
 
  private:
   bool StartDecoder(const uint8_t* bytes);
+  bool SkipVbrHeader();
   int32_t SkipByte();
+  int32_t EndMark();
 
   TMPStreamReader* reader_ = nullptr;
   int32_t audio_start_ = 0;
@@ -55,4 +80,7 @@ class TMPFrameLoop {
   int32_t skipped_ = 0;
   bool need_restart_ = true;
   TMPDecodeInfo info_;
+  TMPAudioHeader header_;
+  int32_t bitrate_ = 0;
+  TMPVbrHeader vbr_;
 };

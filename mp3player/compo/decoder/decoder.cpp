@@ -94,7 +94,7 @@ TMPDecodeResult MPDecodeFrame(const uint8_t* bytes, uint8_t* pcm) {
   return MPState.decode_frame(bytes, pcm);
 }
 
-float* MPSubbandGain(int32_t i) { return &MPState.subband_gain[std::clamp(i, 0, 31)]; }
-float* MPFreqGain(int32_t i) { return &MPState.freq_gain[std::clamp(i, 0, 575)]; }
-int32_t* MPSubbandEqEnabled() { return &MPState.subband_eq_on; }
-int32_t* MPFreqEqEnabled() { return &MPState.freq_eq_on; }
+TMPRelaxed<float>* MPSubbandGain(int32_t i) { return &MPState.subband_gain[std::clamp(i, 0, 31)]; }
+TMPRelaxed<float>* MPFreqGain(int32_t i) { return &MPState.freq_gain[std::clamp(i, 0, 575)]; }
+TMPRelaxed<int32_t>* MPSubbandEqEnabled() { return &MPState.subband_eq_on; }
+TMPRelaxed<int32_t>* MPFreqEqEnabled() { return &MPState.freq_eq_on; }

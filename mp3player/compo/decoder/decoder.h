@@ -3,6 +3,7 @@
 // re-entrant: one stream at a time, driven by one thread at a time.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "mp3player/compo/decoder/cpu.h"
@@ -45,12 +46,31 @@ void MPGetDecodeInfo(TMPDecodeInfo& info);
 // {0, 0} and leaves the PCM to the caller.
 TMPDecodeResult MPDecodeFrame(const uint8_t* bytes, uint8_t* pcm);
 
-// Equalizer: the addresses of subband gain `i` (0..31), of frequency-line gain `i` (0..575)
-// and of the two on/off words (0 = off). The player writes them between frames.
-float* MPSubbandGain(int32_t i);
-float* MPFreqGain(int32_t i);
-int32_t* MPSubbandEqEnabled();
-int32_t* MPFreqEqEnabled();
+// A value that one thread may write while another reads it, with no order to other memory: the
+// equalizer's gains and switches, which the player changes while a frame decodes. A frame may
+// so see a mix of old and new gains, which is harmless; each value itself is never torn.
+template <typename T>
+class TMPRelaxed {
+ public:
+  TMPRelaxed() = default;
+  TMPRelaxed(const TMPRelaxed&) = delete;
+  TMPRelaxed& operator=(const TMPRelaxed&) = delete;
+  operator T() const { return value_.load(std::memory_order_relaxed); }
+  TMPRelaxed& operator=(T value) {
+    value_.store(value, std::memory_order_relaxed);
+    return *this;
+  }
+
+ private:
+  std::atomic<T> value_{};
+};
+
+// Equalizer: subband gain `i` (0..31), frequency-line gain `i` (0..575) and the two on/off
+// words (0 = off). The player writes them from its own thread while frames decode.
+TMPRelaxed<float>* MPSubbandGain(int32_t i);
+TMPRelaxed<float>* MPFreqGain(int32_t i);
+TMPRelaxed<int32_t>* MPSubbandEqEnabled();
+TMPRelaxed<int32_t>* MPFreqEqEnabled();
 
 // Inverts the output's polarity (negates the synthesis window) when `on` differs from the
 // current state; MPGetInvertPolarity returns the state, 0 or 1.

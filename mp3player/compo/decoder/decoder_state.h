@@ -43,10 +43,10 @@ struct TMPDecoderState {
   TMPSynthState synth;
 
   // Equalizer and polarity, kept across streams.
-  float subband_gain[32] = {};
-  int32_t subband_eq_on = 0;
-  float freq_gain[576] = {};
-  int32_t freq_eq_on = 0;
+  TMPRelaxed<float> subband_gain[32];
+  TMPRelaxed<int32_t> subband_eq_on;
+  TMPRelaxed<float> freq_gain[576];
+  TMPRelaxed<int32_t> freq_eq_on;
   int32_t invert_polarity = 0;
 };
 

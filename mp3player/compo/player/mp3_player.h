@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -171,27 +172,27 @@ class TMP3Player : private TMPMessageTarget {
   virtual void DoEndPlay();
 
  private:
-  friend class TMP3PlayerTestAccess;
-
   // Engine (player_engine.cpp).
   void WatchEvent();
-  bool DecodeStep(int& freePercent);
   void WritePending(int& freePercent);
   void ReadAheadWhileFull(int freePercent);
-  void EndOfData();
-  bool SeekToFrame(int64_t frame);
-  void ForwardException(bool fromDecoder);
-  void HandleNotice(uint32_t code, uint32_t value, const std::exception_ptr& error);
-  void HandleThreadException(const std::exception_ptr& error);
-  void HandleEndOfStream(uint32_t session);
-  void PostOnce(uint32_t code);
+  void CheckSourceWhole();
+  void FlushAtEnd();
+  void AwaitEndOfPlay(uint32_t generation);
+  void SeekToFrame(int64_t frame);
+  void ForwardException(const std::exception& error);
   void PositionNotifier();
+  void PostOnce(uint32_t code);
+  void HandleNotice(uint32_t code, uint32_t value, const std::exception_ptr& error);
+  void HandleThreadException(uint32_t session, const std::exception_ptr& error);
+  void HandleEndOfStream(uint32_t session);
 
   // Component (mp3_player.cpp).
+  void OpenNamedStream(TMPStream* stream, uint32_t flags, const std::string& name);
   void OpenSource();
   void ReadFirstFrame();
   void SetStatus(TMP3PlayerStatus value);
-  void StopOutput();
+  std::exception_ptr StopOutput();
 
   // Equalizer (equalizer.cpp).
   void ApplyEqualizer();
@@ -236,6 +237,9 @@ class TMP3Player : private TMPMessageTarget {
   int mpegVersion_ = 0;
   int64_t totalPcmBytes_ = 0;
   int32_t pcmBytesPerFrame_ = 0;
+  int32_t audioSize_ = 0;
+  int32_t sourceSize_ = 0;  // Of a seekable source at open.  // As found at open; the decoding
+                            // thread may end the data earlier.
 
   // Playing state. pcm_ and pcmPending_ are guarded by decoderLock_; playedBytes_ and
   // positionMs_ by outputLock_.
@@ -244,7 +248,10 @@ class TMP3Player : private TMPMessageTarget {
   int32_t pcmPending_ = 0;
   int64_t playedBytes_ = 0;
   int64_t positionMs_ = 0;
-  std::atomic<uint32_t> session_{0};         // Numbers each Play, so a late end is recognised.
+  std::atomic<uint32_t> session_{0};
+  // Moved on by every play, stop and seek, under the decoder lock, so that the decoding thread
+  // sees whether its end of the data still stands after waiting for the device.
+  uint32_t generation_ = 0;                  // Numbers each Play, so a late end is recognised.
   std::atomic<bool> failurePending_{false};  // A worker error is on its way to be shown.
   std::vector<int32_t> seekTable_;
   TMPSimpleMutex seekTableLock_;
