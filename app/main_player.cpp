@@ -44,7 +44,8 @@ class TMouseDownFilter : public QObject {
 
 void TFormMain::CreatePlayer() {
   // Worker errors of the player and errors of opening a file are shown to the person, once.
-  MPSetExceptionDisplay([this](const std::exception& error) { Prompts().ShowMessage(error.what()); });
+  MPSetExceptionDisplay(
+      [this](const std::exception& error) { Prompts().ShowMessage(error.what()); });
   Mp3Player = std::make_unique<TMP3Player>(PlayerDispatcher);
   TMP3Player& p = *Mp3Player;
   p.BeginLoading();
@@ -94,7 +95,8 @@ std::string TFormMain::ChosenPlayFile(bool hasSender) const {
     if (const TKorvaConfigItem* item = ConfigRowItem(row)) {
       file = item->FileName;
       // Called directly, an override plays the game's own music of its scene.
-      const int original = hasSender || item->IsDefault ? -1 : DefaultConfig.IndexOfScene(item->Scene);
+      const int original =
+          hasSender || item->IsDefault ? -1 : DefaultConfig.IndexOfScene(item->Scene);
       if (original >= 0) file = DefaultConfig.Items(original).FileName;
     }
   } else if (ListViewFiles->hasFocus()) {

@@ -7,9 +7,9 @@ bool GetFolderId(const std::string& folder, TFolderId& id) {
   // "C:" alone names the drive's current folder; the walk means its root.
   const std::string path = folder.size() == 2 && folder[1] == ':' ? folder + "\\" : folder;
   // Backup semantics open a folder; the handle follows a junction to its target.
-  HANDLE handle = CreateFileW(Widen(path).c_str(), 0,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  HANDLE handle =
+      CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   BY_HANDLE_FILE_INFORMATION info;
   const bool ok = GetFileInformationByHandle(handle, &info) != 0 &&

@@ -159,8 +159,10 @@ TEST_F(PlayerControlsTest, TheInformationPopUpListsTheFileAndClosesAfterThePoint
   TFormMp3FileInfoDlg* info = form_->FormMp3FileInfoDlg;
   ASSERT_NE(info, nullptr);
   EXPECT_TRUE(info->isVisible());
-  EXPECT_TRUE(info->LabelInfo->text().startsWith("タイトル: さくら\nアルバム: 春の歌\nアーティスト: デモ楽団\n演奏時間: 0:00:04\n"));
-  EXPECT_TRUE(info->LabelInfo->text().endsWith("\nサンプリングレート: 22,050 Hz\n形式: MPEG2 Layer-3"));
+  EXPECT_TRUE(info->LabelInfo->text().startsWith(
+      "タイトル: さくら\nアルバム: 春の歌\nアーティスト: デモ楽団\n演奏時間: 0:00:04\n"));
+  EXPECT_TRUE(
+      info->LabelInfo->text().endsWith("\nサンプリングレート: 22,050 Hz\n形式: MPEG2 Layer-3"));
 
   QEvent leave(QEvent::Leave);
   QApplication::sendEvent(info->LabelInfo, &leave);

@@ -10,8 +10,8 @@
 #include "app/busy_work.h"
 #include "app/file_row.h"
 #include "app/search.h"
-#include "tests/app/browse_fixture.h"
 #include "platform/files.h"
+#include "tests/app/browse_fixture.h"
 #include "tests/app/config/fake_prompts.h"
 
 namespace {
@@ -53,9 +53,8 @@ TEST_F(SearchTest, ListsEveryMp3FileBelowTheFolderWithItsFolder) {
   for (int row = 0; row < files_.topLevelItemCount(); ++row) {
     const QTreeWidgetItem* item = files_.topLevelItem(row);
     found << QString::fromStdString(
-        std::filesystem::relative(JoinPath(item->text(fcFolder).toStdString(),
-                                           item->text(fcName).toStdString()),
-                                  home_)
+        std::filesystem::relative(
+            JoinPath(item->text(fcFolder).toStdString(), item->text(fcName).toStdString()), home_)
             .string());
   }
   found.sort();

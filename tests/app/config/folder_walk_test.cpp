@@ -35,7 +35,8 @@ TEST(FolderWalkTest, ListsMp3FilesInAnyCaseFolderBeforeItsSubfolders) {
   std::vector<std::string> found = WalkAll(root);
   ASSERT_EQ(found.size(), 4u);
   std::sort(found.begin(), found.begin() + 2);
-  EXPECT_EQ(found, (std::vector<std::string>{"./a.MP3", "./b.mp3", "sub/d.mp3", "sub/deeper/e.Mp3"}));
+  EXPECT_EQ(found,
+            (std::vector<std::string>{"./a.MP3", "./b.mp3", "sub/d.mp3", "sub/deeper/e.Mp3"}));
 }
 
 TEST(FolderWalkTest, ReadsEveryFolderOnceWhateverLinksLeadToIt) {
@@ -43,7 +44,7 @@ TEST(FolderWalkTest, ReadsEveryFolderOnceWhateverLinksLeadToIt) {
   fs::create_directories(root / "music/album");
   WriteBytes(root / "music/album/song.mp3", "x");
   fs::create_directory_symlink(root.path(), root / "music/album/back-to-top");  // a loop
-  fs::create_directory_symlink(root / "music/album", root / "shortcut");       // a second way in
+  fs::create_directory_symlink(root / "music/album", root / "shortcut");        // a second way in
   fs::create_directory_symlink(root / "missing", root / "dangling");
 
   size_t folders = 0;
