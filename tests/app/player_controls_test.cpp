@@ -25,6 +25,7 @@ class PlayerControlsTest : public testing::Test {
   void SetUp() override {
     setenv("KORVA_AUDIO", "null", 1);
     game_.WriteTable("0 opening,loop\r\n");
+    std::filesystem::copy_file(song_, game_.Music("opening.mp3"));
     form_ = game_.NewForm();
     form_->show();
     form_->activateWindow();
@@ -113,6 +114,20 @@ TEST_F(PlayerControlsTest, PlayResumesAtTheBarAboveOneSecondAndRestartsAPlayingF
   form_->ActionPlayMp3->trigger();
   ASSERT_TRUE(Playing());
   EXPECT_LT(form_->Mp3Player->Position(), 900) << "one second or less plays from the start";
+}
+
+TEST_F(PlayerControlsTest, AnOverriddenSceneCalledWithoutSenderPlaysTheGamesOwnMusic) {
+  RunNewConfig(*form_, "mine");
+  form_->activateWindow();  // back from the dialog
+  QApplication::processEvents();
+  SelectFile(short_, "short.mp3");
+  form_->ListViewConfig->setCurrentItem(form_->ListViewConfig->topLevelItem(0));
+  form_->AssignSelectedFile();
+  form_->ListViewConfig->setFocus();
+  form_->ActionPlayMp3->trigger();
+  EXPECT_EQ(form_->Mp3Player->FileName(), game_.Path("songs") + "/short.mp3");
+  form_->ActionPlayMp3Execute(false);
+  EXPECT_EQ(form_->Mp3Player->FileName(), game_.Music("opening.mp3"));
 }
 
 TEST_F(PlayerControlsTest, APreviewRepeatsAtItsEnd) {
