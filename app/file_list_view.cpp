@@ -109,6 +109,7 @@ void TFileListView::FillFileList(const std::string& folder) {
   ctx_.List->clear();
   const std::vector<std::string> names = ListFiles(folder, "*.mp3");
   const auto progress = [&] {
+    ShowPendingRows();
     return QStringLiteral("読み込み中: %1 / %2 ファイル (Esc で中止)")
         .arg(QLocale().toString(ctx_.List->topLevelItemCount()))
         .arg(QLocale().toString(static_cast<qlonglong>(names.size())));
@@ -116,6 +117,7 @@ void TFileListView::FillFileList(const std::string& folder) {
   for (size_t i = 0; i < names.size() && work.KeepAlive(progress); ++i) {
     AddFileRow(folder, names[i]);
   }
+  ShowPendingRows();
   UpdateSortActions();
 }
 
@@ -125,7 +127,12 @@ void TFileListView::AddFileRow(const std::string& folder, const std::string& nam
       ctx_.DefaultConfig->IndexOfFile(JoinPath(folder, name)) < 0) {
     return;
   }
-  ctx_.List->addTopLevelItem(MakeItem(ReadFileRow(folder, name, *ctx_.Tags)));
+  pending_rows_.append(MakeItem(ReadFileRow(folder, name, *ctx_.Tags)));
+}
+
+void TFileListView::ShowPendingRows() {
+  ctx_.List->addTopLevelItems(pending_rows_);
+  pending_rows_.clear();
 }
 
 void TFileListView::ResetSortMarks() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <array>
 #include <functional>
@@ -42,8 +43,12 @@ class TFileListView : public QObject {
   void FillFileList(const std::string& folder);
   // Shows every MP3 file below a folder, subfolders included, with each file's folder.
   void ListFolderTree(const std::string& folder);
-  // Adds the row of one file found in a folder (the search adds its finds the same way).
+  // Reads the row of one file found in a folder (the search adds its finds the same way); it
+  // shows at the next ShowPendingRows.
   void AddFileRow(const std::string& folder, const std::string& name);
+  // Puts the rows read since the last call into the list. Inserting rows one by one costs the
+  // list far more than reading them, so they go in together, before the list repaints.
+  void ShowPendingRows();
   // Clears every column's sort mark.
   void ResetSortMarks();
   // Sorts by a column: ascending names first, largest numbers first, reversed on every repeat.
@@ -102,5 +107,6 @@ class TFileListView : public QObject {
                    int direction) const;
 
   TFileListContext ctx_;
+  QList<QTreeWidgetItem*> pending_rows_;
   std::array<int, 9> sort_marks_{};
 };

@@ -99,6 +99,7 @@ void TFileListView::ListFolderTree(const std::string& folder) {
   ctx_.List->setColumnWidth(fcFolder, kFolderColumnWhileSearching);
   TMp3FolderWalk walk(folder);
   const auto progress = [&] {
+    ShowPendingRows();
     return QStringLiteral("検索中: %1 フォルダ, %2 ファイル (Esc で中止)")
         .arg(QLocale().toString(static_cast<qulonglong>(walk.FoldersRead())))
         .arg(QLocale().toString(ctx_.List->topLevelItemCount()));
@@ -110,6 +111,7 @@ void TFileListView::ListFolderTree(const std::string& folder) {
       AddFileRow(finds->Folder, finds->Files[i]);
     }
   }
+  ShowPendingRows();
   ctx_.List->resizeColumnToContents(fcFolder);
   UpdateSortActions();
 }

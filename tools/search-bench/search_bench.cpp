@@ -64,7 +64,10 @@ int main(int argc, char** argv) {
   QWidget window;
   auto* layout = new QVBoxLayout(&window);
   auto* list = new QTreeWidget(&window);
+  // As the window's file list is set up.
   list->setColumnCount(9);
+  list->setRootIsDecorated(false);
+  list->setUniformRowHeights(true);
   auto* status = new QLabel(&window);
   layout->addWidget(list);
   layout->addWidget(status);
