@@ -25,6 +25,10 @@ TFormPlayerVolumeDlg::TFormPlayerVolumeDlg(TMP3Player& player, int width, QWidge
   TrackBarVolume->setSingleStep(5);
   TrackBarVolume->setPageStep(10);
   TrackBarVolume->setTickPosition(QSlider::NoTicks);
+  // Position 0 at the top, where a vertical track bar traditionally has its minimum, with the
+  // keys and the wheel moving the thumb the way they point: the top is full volume.
+  TrackBarVolume->setInvertedAppearance(true);
+  TrackBarVolume->setInvertedControls(true);
   TrackBarVolume->setMinimumHeight(4 * kThumbLength);
   // The bar never shows a focus frame; keys still reach it through the pop-up.
   TrackBarVolume->setFocusPolicy(Qt::NoFocus);

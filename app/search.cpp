@@ -1,7 +1,6 @@
 #include "app/search.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
@@ -11,6 +10,7 @@
 
 #include "app/busy_work.h"
 #include "app/config/folder_walk.h"
+#include "app/dialog_buttons.h"
 #include "app/file_list_view.h"
 #include "app/file_row.h"
 #include "app/window_font.h"
@@ -58,23 +58,16 @@ TFormSearchDialog::TFormSearchDialog(const QString& folder, QWidget* parent) : Q
   Label1 = new QLabel(QStringLiteral("検索フォルダ(&F):"), this);
   Label1->setBuddy(EditFolder);
   Label2 = new QLabel(QStringLiteral("（サブフォルダも検索されます）"), this);
-  ButtonOk = new QPushButton(QStringLiteral("OK"), this);
-  ButtonOk->setObjectName("ButtonOk");
-  ButtonOk->setDefault(true);
-  ButtonCancel = new QPushButton(QStringLiteral("キャンセル"), this);
-  ButtonCancel->setObjectName("ButtonCancel");
+  const TDialogButtons buttons = CreateOkCancelButtons(this);
+  ButtonOk = buttons.Ok;
+  ButtonCancel = buttons.Cancel;
   connect(ButtonOk, &QPushButton::clicked, this, &QDialog::accept);
-  connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(ButtonOk);
-  buttons->addWidget(ButtonCancel);
   auto* layout = new QGridLayout(this);
   layout->addWidget(Label1, 0, 0);
   layout->addWidget(Label2, 0, 1, Qt::AlignRight);
   layout->addWidget(EditFolder, 1, 0, 1, 2);
-  layout->addLayout(buttons, 2, 0, 1, 2);
+  layout->addLayout(buttons.Row, 2, 0, 1, 2);
   resize(360, sizeHint().height());
   setFixedSize(size());
   EditFolder->setFocus();
