@@ -10,14 +10,14 @@ namespace {
 // Often enough that the window never looks frozen, seldom enough that pumping costs little.
 constexpr qint64 kPumpIntervalMs = 30;
 
+// Input that starts something. Releases pass: the click that started the work (a folder chosen
+// in the tree) ends with one, and the tree opens the folder on it.
 bool IsInput(QEvent::Type type) {
   switch (type) {
     case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::Wheel:
     case QEvent::KeyPress:
-    case QEvent::KeyRelease:
     case QEvent::ShortcutOverride:
     case QEvent::Shortcut:
     case QEvent::ContextMenu:
