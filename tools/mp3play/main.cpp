@@ -3,8 +3,9 @@
 // Plays FILE through the player component on the device that KORVA_AUDIO / KORVA_ALSA_DEVICE
 // select, or into OUT.wav, until it ends or N seconds have passed (then it stops), after seeking
 // to MS milliseconds. Prints "position_ms=P" for every position notification and, at the end,
-// "played_ms=P cpu_ms=C cpu_percent=X end=REASON", where C is the processor time of the whole
-// process from Play on and X its share of the time played. Exit status: 0 played to the end or
+// "played_ms=P cpu_ms=C cpu_percent=X end=REASON", where P is the play position reached, C the
+// processor time of the whole process from Play on, X its share of the time played and REASON
+// the end's reason (merSuccessful, merStoped or merFailure). Exit status: 0 played to the end or
 // stopped, 1 failed, 2 wrong command line.
 #include <chrono>
 #include <cstdio>

@@ -26,8 +26,8 @@ int32_t DetectedCpuSet() { return MPCpuFlagsToSet(MPDetectCpu()); }
 TMP3Player::TMP3Player(IDispatcher& dispatcher, IAudioBackend* backend)
     : dispatcher_(dispatcher), reader_(kReaderCapacity) {
   notifier_ = std::make_shared<TMPNotifier>(
-      dispatcher, [this](uint32_t code, uint32_t value, const std::exception_ptr& error) {
-        HandleNotice(code, value, error);
+      dispatcher, [this](uint32_t code, uint32_t value, const std::string& text) {
+        HandleNotice(code, value, text);
       });
   usingCpu_ = TMP3CpuCapabilities::FromBits(static_cast<uint32_t>(DetectedCpuSet()));
   soundOut_ = std::make_unique<TSoundOut>(backend);

@@ -183,8 +183,8 @@ class TMP3Player : private TMPMessageTarget {
   void ForwardException(const std::exception& error);
   void PositionNotifier();
   void PostOnce(uint32_t code);
-  void HandleNotice(uint32_t code, uint32_t value, const std::exception_ptr& error);
-  void HandleThreadException(uint32_t session, const std::exception_ptr& error);
+  void HandleNotice(uint32_t code, uint32_t value, const std::string& text);
+  void HandleThreadException(uint32_t session, const std::string& text);
   void HandleEndOfStream(uint32_t session);
 
   // Component (mp3_player.cpp).
@@ -237,9 +237,8 @@ class TMP3Player : private TMPMessageTarget {
   int mpegVersion_ = 0;
   int64_t totalPcmBytes_ = 0;
   int32_t pcmBytesPerFrame_ = 0;
-  int32_t audioSize_ = 0;
-  int32_t sourceSize_ = 0;  // Of a seekable source at open.  // As found at open; the decoding
-                            // thread may end the data earlier.
+  int32_t audioSize_ = 0;   // As found at open; the decoding thread may end the data earlier.
+  int32_t sourceSize_ = 0;  // Of a seekable source at open.
 
   // Playing state. pcm_ and pcmPending_ are guarded by decoderLock_; playedBytes_ and
   // positionMs_ by outputLock_.
@@ -248,11 +247,13 @@ class TMP3Player : private TMPMessageTarget {
   int32_t pcmPending_ = 0;
   int64_t playedBytes_ = 0;
   int64_t positionMs_ = 0;
+  // Numbers each Play, so that a late end or error of an earlier one is recognised.
   std::atomic<uint32_t> session_{0};
   // Moved on by every play, stop and seek, under the decoder lock, so that the decoding thread
   // sees whether its end of the data still stands after waiting for the device.
-  uint32_t generation_ = 0;                  // Numbers each Play, so a late end is recognised.
-  std::atomic<bool> failurePending_{false};  // A worker error is on its way to be shown.
+  uint32_t generation_ = 0;
+  // A worker error is on its way to be shown; further ones of the same playing are not.
+  std::atomic<bool> failurePending_{false};
   std::vector<int32_t> seekTable_;
   TMPSimpleMutex seekTableLock_;
 

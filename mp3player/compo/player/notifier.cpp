@@ -7,24 +7,24 @@
 TMPNotifier::TMPNotifier(IDispatcher& dispatcher, THandler handler)
     : dispatcher_(dispatcher), handler_(std::move(handler)) {}
 
-void TMPNotifier::Post(uint32_t code, uint32_t value, std::exception_ptr error) {
+void TMPNotifier::Post(uint32_t code, uint32_t value, std::string text) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!connected_) return;
-  Queue(code, value, std::move(error));
+  Queue(code, value, std::move(text));
 }
 
 void TMPNotifier::PostOnce(uint32_t code) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (!connected_ || waiting_[code] > 0) return;
-  Queue(code, 0, nullptr);
+  Queue(code, 0, std::string());
 }
 
 // Called under mutex_. The queued call keeps this object alive, so that a notice that arrives
 // after the player is gone finds it disconnected instead of freed.
-void TMPNotifier::Queue(uint32_t code, uint32_t value, std::exception_ptr error) {
+void TMPNotifier::Queue(uint32_t code, uint32_t value, std::string text) {
   ++waiting_[code];
-  dispatcher_.Post([self = shared_from_this(), code, value, error = std::move(error)] {
-    self->Deliver(code, value, error);
+  dispatcher_.Post([self = shared_from_this(), code, value, text = std::move(text)] {
+    self->Deliver(code, value, text);
   });
 }
 
@@ -40,7 +40,7 @@ void TMPNotifier::Disconnect() {
 }
 
 // A notice whose code was withdrawn meanwhile finds no waiting count left and is dropped.
-void TMPNotifier::Deliver(uint32_t code, uint32_t value, const std::exception_ptr& error) {
+void TMPNotifier::Deliver(uint32_t code, uint32_t value, const std::string& text) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!connected_) return;
@@ -48,5 +48,5 @@ void TMPNotifier::Deliver(uint32_t code, uint32_t value, const std::exception_pt
     if (count == 0) return;
     --count;
   }
-  handler_(code, value, error);
+  handler_(code, value, text);
 }

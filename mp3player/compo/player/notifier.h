@@ -4,24 +4,23 @@
 #pragma once
 
 #include <cstdint>
-#include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <unordered_map>
 
 class IDispatcher;
 
 class TMPNotifier : public std::enable_shared_from_this<TMPNotifier> {
  public:
-  using THandler =
-      std::function<void(uint32_t code, uint32_t value, const std::exception_ptr& error)>;
+  using THandler = std::function<void(uint32_t code, uint32_t value, const std::string& text)>;
 
   // The handler runs on the dispatcher's thread; it is never called after Disconnect.
   TMPNotifier(IDispatcher& dispatcher, THandler handler);
 
   // Posts a notice; safe from any thread.
-  void Post(uint32_t code, uint32_t value = 0, std::exception_ptr error = nullptr);
+  void Post(uint32_t code, uint32_t value = 0, std::string text = std::string());
   // Posts a notice unless one of this code is waiting.
   void PostOnce(uint32_t code);
   // Withdraws the waiting notices of this code.
@@ -30,8 +29,8 @@ class TMPNotifier : public std::enable_shared_from_this<TMPNotifier> {
   void Disconnect();
 
  private:
-  void Deliver(uint32_t code, uint32_t value, const std::exception_ptr& error);
-  void Queue(uint32_t code, uint32_t value, std::exception_ptr error);
+  void Deliver(uint32_t code, uint32_t value, const std::string& text);
+  void Queue(uint32_t code, uint32_t value, std::string text);
 
   IDispatcher& dispatcher_;
   THandler handler_;

@@ -182,16 +182,14 @@ void TMP3Player::SeekToFrame(int64_t frame) {
   playedBytes_ = frame * pcmBytesPerFrame_;
 }
 
-// On a worker thread, inside the handler of its error. The error is shown once on the
+// On a worker thread, inside the handler of its error. The error's text is shown once on the
 // user-interface thread, which then stops the player; nothing here waits for that thread, so a
 // stop or the player's end can never wait for a worker that waits for them. Decoding halts at
 // once so that a failing step does not fail again and again meanwhile.
 void TMP3Player::ForwardException(const std::exception& error) {
-  std::exception_ptr caught = std::current_exception();
-  if (!caught) caught = std::make_exception_ptr(std::runtime_error(error.what()));
   decodeThread_->Event().ResetEvent();
   if (failurePending_.exchange(true)) return;
-  notifier_->Post(MPM_THREADEXCEPTION, session_, caught);
+  notifier_->Post(MPM_THREADEXCEPTION, session_, error.what());
 }
 
 void TMP3Player::PositionNotifier() { notifier_->Post(MPM_CHANGEPOSITION); }
@@ -200,7 +198,7 @@ void TMP3Player::PostOnce(uint32_t code) { notifier_->PostOnce(code); }
 
 // On the user-interface thread. An error of the player itself must not escape into the event
 // loop that delivered the notice: it goes to the error display.
-void TMP3Player::HandleNotice(uint32_t code, uint32_t value, const std::exception_ptr& error) {
+void TMP3Player::HandleNotice(uint32_t code, uint32_t value, const std::string& text) {
   try {
     switch (code) {
       case MPM_CHANGEPOSITION:
@@ -208,7 +206,7 @@ void TMP3Player::HandleNotice(uint32_t code, uint32_t value, const std::exceptio
         DoChangePosition();
         break;
       case MPM_THREADEXCEPTION:
-        HandleThreadException(value, error);
+        HandleThreadException(value, text);
         break;
       case MPM_ENDOFSTREAM:
         HandleEndOfStream(value);
@@ -235,16 +233,11 @@ void TMP3Player::HandleNotice(uint32_t code, uint32_t value, const std::exceptio
 
 // The error is shown whatever happened since; the playing it broke is stopped unless the user
 // stopped it or started another in the meantime.
-void TMP3Player::HandleThreadException(uint32_t session, const std::exception_ptr& error) {
+void TMP3Player::HandleThreadException(uint32_t session, const std::string& text) {
   try {
-    std::rethrow_exception(error);
-  } catch (const std::exception& e) {
-    try {
-      MPShowException(e);
-    } catch (...) {
-      // A display that fails still lets the player stop.
-    }
+    MPShowException(std::runtime_error(text));
   } catch (...) {
+    // A display that fails still lets the player stop.
   }
   if (session != session_ || status_ == mpsStopped) return;
   endReason_ = merFailure;

@@ -11,6 +11,7 @@
 
 #include "mp3player/compo/memory_stream.h"
 #include "mp3player/compo/stream_reader.h"
+#include "tests/mp3player/compo/frame_starts.h"
 
 namespace {
 
@@ -18,19 +19,6 @@ std::vector<uint8_t> Fixture(const std::string& name) {
   std::ifstream in(std::string(KORVA_TEST_DATA) + "/../decoder/data/layer3/" + name,
                    std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// Frame starts of a clean stream, found by walking its headers.
-std::vector<size_t> FrameStarts(const std::vector<uint8_t>& bytes) {
-  std::vector<size_t> starts;
-  TMPAudioHeader header;
-  for (size_t pos = 0; pos + 4 <= bytes.size();) {
-    const int32_t length = MPParseHeader(&bytes[pos], 0, header);
-    if (length <= 0) break;
-    starts.push_back(pos);
-    pos += length + MPPaddingBytes(header);
-  }
-  return starts;
 }
 
 struct Decoded {
@@ -137,6 +125,38 @@ TEST(FrameLoop, FreeFormatStreamsPlay) {
   ASSERT_TRUE(d.opened);
   EXPECT_GT(d.frames, 30);
   EXPECT_EQ(d.skipped, 0);
+}
+
+// After a seek the decoder either goes on with its state (noisy: the bit reservoir of the
+// frames before) or starts afresh, exactly as if the stream began at the target frame.
+TEST(FrameLoop, SeekKeepsOrRestartsTheDecoder) {
+  const std::vector<uint8_t> clean = Fixture("m1_32k_mono_56.mp3");
+  const std::vector<size_t> starts = FrameStarts(clean);
+  const auto target = static_cast<int32_t>(starts[10]);
+  const auto size = static_cast<int32_t>(clean.size());
+  const auto frameAfterSeek = [&](bool restart, bool playFirst) {
+    TMPMemoryStream stream(clean.data(), size);
+    TMPStreamReader reader(64 * 1024);
+    reader.Attach(&stream, true);
+    TMPFrameLoop loop;
+    std::vector<uint8_t> pcm(kMPMaxPcmBytes);
+    if (!playFirst) reader.Seek(target, 0);
+    EXPECT_TRUE(loop.Open(reader, size - reader.Position()));
+    if (playFirst) {
+      for (int i = 0; i < 5; ++i) loop.Step(pcm.data());
+      reader.Seek(target, 0);
+      if (restart) {
+        loop.Restart();
+      } else {
+        loop.ForgetFrame();
+      }
+    }
+    pcm.resize(static_cast<size_t>(loop.Step(pcm.data())));
+    return pcm;
+  };
+  const std::vector<uint8_t> fresh = frameAfterSeek(false, false);
+  EXPECT_EQ(frameAfterSeek(true, true), fresh);
+  EXPECT_NE(frameAfterSeek(false, true), fresh);
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "mp3player/compo/memory_stream.h"
 #include "mp3player/compo/player/notifier.h"
 #include "mp3player/compo/stream_reader.h"
+#include "tests/mp3player/compo/frame_starts.h"
 #include "tests/mp3player/compo/player/player_fixture.h"
 
 namespace {
@@ -51,19 +52,6 @@ class TTestStream : public TMPStream {
   std::vector<uint8_t> bytes_;
   int32_t position_ = 0;
 };
-
-// Frame starts of a stream without tags, found by walking its headers.
-std::vector<int32_t> FrameStarts(const std::vector<uint8_t>& bytes) {
-  std::vector<int32_t> starts;
-  TMPAudioHeader header;
-  for (size_t pos = 0; pos + 4 <= bytes.size();) {
-    const int32_t length = MPParseHeader(&bytes[pos], 0, header);
-    if (length <= 0) break;
-    starts.push_back(static_cast<int32_t>(pos));
-    pos += static_cast<size_t>(length + MPPaddingBytes(header));
-  }
-  return starts;
-}
 
 // A stream several times as long as a committed one: its frames over and over.
 std::vector<uint8_t> Repeated(const std::string& path, int times) {
@@ -224,7 +212,7 @@ TEST_F(Player, PlaysToTheEndIntoAWavFileThenStopsByTheUser) {
 
 TEST_F(Player, SeeksLandOnFramesAndKnownFramesNeedNoScan) {
   const std::vector<uint8_t> bytes = ReadBytes(PlayerData("tone3s.mp3"));
-  const std::vector<int32_t> starts = FrameStarts(bytes);
+  const std::vector<size_t> starts = FrameStarts(bytes);
   ASSERT_GT(starts.size(), 100u);
   TTestStream stream(bytes);
   player.OpenStream(&stream, TMP3Player::kSeekable);
@@ -237,7 +225,7 @@ TEST_F(Player, SeeksLandOnFramesAndKnownFramesNeedNoScan) {
 
   stream.seeks.clear();
   player.Seek(1000);  // Frame 39, found in the table with one seek of the stream.
-  EXPECT_EQ(stream.seeks, std::vector<int32_t>{starts[39]});
+  EXPECT_EQ(stream.seeks, std::vector<int32_t>{static_cast<int32_t>(starts[39])});
   EXPECT_GE(player.Position(), frameMs(39));
   EXPECT_LE(player.Position(), frameMs(39) + 60);
 
@@ -315,11 +303,11 @@ TEST(Notifier, CollapsesWaitingNoticesAndDropsThemWhenDisconnected) {
   TQueueDispatcher dispatcher;
   std::vector<uint32_t> handled;
   std::shared_ptr<TMPNotifier> notifier;
-  notifier = std::make_shared<TMPNotifier>(dispatcher,
-                                           [&](uint32_t code, uint32_t, const std::exception_ptr&) {
-                                             notifier->RemoveWaiting(code);
-                                             handled.push_back(code);
-                                           });
+  notifier =
+      std::make_shared<TMPNotifier>(dispatcher, [&](uint32_t code, uint32_t, const std::string&) {
+        notifier->RemoveWaiting(code);
+        handled.push_back(code);
+      });
   std::thread worker([&] {
     for (int i = 0; i < 100; ++i) notifier->Post(1);
   });
