@@ -5,12 +5,14 @@
 #include <QDesktopServices>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QTreeWidget>
 #include <QUrl>
 #include <algorithm>
 
+#include "app/busy_work.h"
 #include "app/config/korva_config.h"
 #include "app/file_row.h"
 #include "controls/folder_listing.h"
@@ -30,15 +32,6 @@ std::string WithoutTrailingSeparator(std::string path) {
   while (path.size() > 1 && path.back() == kPathSeparator) path.pop_back();
   return path;
 }
-
-// The hourglass while a folder is read, also when an exception leaves the scope.
-class TWaitCursor {
- public:
-  TWaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~TWaitCursor() { QApplication::restoreOverrideCursor(); }
-  TWaitCursor(const TWaitCursor&) = delete;
-  TWaitCursor& operator=(const TWaitCursor&) = delete;
-};
 
 QTreeWidgetItem* MakeItem(const TFileRow& row) {
   auto* item = new QTreeWidgetItem;
@@ -93,7 +86,7 @@ void TFileListView::ConnectSignals() {
 
   connect(list->header(), &QHeaderView::sectionClicked, this, &TFileListView::SortFiles);
   connect(list, &QTreeWidget::itemSelectionChanged, this, &TFileListView::FileSelectionChanged);
-  connect(list, &QTreeWidget::itemDoubleClicked, ctx_.ActionPlayMp3, &QAction::trigger);
+  connect(list, &QTreeWidget::itemDoubleClicked, this, &TFileListView::FileDoubleClicked);
   list->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(list, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
     UpdatePopupMenuFiles();
@@ -106,15 +99,25 @@ void TFileListView::ConnectSignals() {
   connect(ctx_.ActionUpdateTree, &QAction::triggered, this, &TFileListView::UpdateTree);
 }
 
+// Reading a file's row can take a millisecond on a cold disk, so a large folder fills the list
+// in view, row by row; Esc stops it with the rows read so far.
 void TFileListView::FillFileList(const std::string& folder) {
   if (!DirectoryExists(folder)) return;
-  TWaitCursor wait;
+  TBusyWork work(ctx_.StatusPanel);
   ResetSortMarks();
   ctx_.List->setColumnWidth(fcFolder, 0);
-  ctx_.List->setUpdatesEnabled(false);
   ctx_.List->clear();
-  for (const std::string& name : ListFiles(folder, "*.mp3")) AddFileRow(folder, name);
-  ctx_.List->setUpdatesEnabled(true);
+  const std::vector<std::string> names = ListFiles(folder, "*.mp3");
+  const auto progress = [&] {
+    ShowPendingRows();
+    return QStringLiteral("読み込み中: %1 / %2 ファイル (Esc で中止)")
+        .arg(QLocale().toString(ctx_.List->topLevelItemCount()))
+        .arg(QLocale().toString(static_cast<qlonglong>(names.size())));
+  };
+  for (size_t i = 0; i < names.size() && work.KeepAlive(progress); ++i) {
+    AddFileRow(folder, names[i]);
+  }
+  ShowPendingRows();
   UpdateSortActions();
 }
 
@@ -124,7 +127,12 @@ void TFileListView::AddFileRow(const std::string& folder, const std::string& nam
       ctx_.DefaultConfig->IndexOfFile(JoinPath(folder, name)) < 0) {
     return;
   }
-  ctx_.List->addTopLevelItem(MakeItem(ReadFileRow(folder, name, *ctx_.Tags)));
+  pending_rows_.append(MakeItem(ReadFileRow(folder, name, *ctx_.Tags)));
+}
+
+void TFileListView::ShowPendingRows() {
+  ctx_.List->addTopLevelItems(pending_rows_);
+  pending_rows_.clear();
 }
 
 void TFileListView::ResetSortMarks() {

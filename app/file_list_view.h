@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <array>
 #include <functional>
@@ -40,8 +41,14 @@ class TFileListView : public QObject {
 
   // Shows the MP3 files of a folder; a folder that does not exist leaves the list as it is.
   void FillFileList(const std::string& folder);
-  // Adds the row of one file found in a folder (the search adds its finds the same way).
+  // Shows every MP3 file below a folder, subfolders included, with each file's folder.
+  void ListFolderTree(const std::string& folder);
+  // Reads the row of one file found in a folder (the search adds its finds the same way); it
+  // shows at the next ShowPendingRows.
   void AddFileRow(const std::string& folder, const std::string& name);
+  // Puts the rows read since the last call into the list. Inserting rows one by one costs the
+  // list far more than reading them, so they go in together, before the list repaints.
+  void ShowPendingRows();
   // Clears every column's sort mark.
   void ResetSortMarks();
   // Sorts by a column: ascending names first, largest numbers first, reversed on every repeat.
@@ -73,6 +80,7 @@ class TFileListView : public QObject {
   QMenu* PopupMenuTree = nullptr;
   QAction* MenuItemExplorer = nullptr;
   QAction* MenuItemSearch = nullptr;
+  const TFolderTreeView& Tree() const { return *ctx_.Tree; }
   // Whether assigning a file is possible apart from a selected file row (scene rows selected,
   // a user configuration shown); set by the configuration view.
   std::function<bool()> CanAssignToScenes;
@@ -81,6 +89,10 @@ class TFileListView : public QObject {
 
   void UpdatePopupMenuFiles();
   void UpdatePopupMenuTree();
+
+ signals:
+  // A file row was double-clicked: the window plays it.
+  void FileDoubleClicked();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -95,5 +107,6 @@ class TFileListView : public QObject {
                    int direction) const;
 
   TFileListContext ctx_;
+  QList<QTreeWidgetItem*> pending_rows_;
   std::array<int, 9> sort_marks_{};
 };

@@ -44,6 +44,7 @@ TFormMain::TFormMain(TFormMainSetup setup, QWidget* parent)
   CreateLayout();
   CreateFileListView();
   CreateConfigView();
+  CreatePlayer();
 
   SceneNames = ReadSceneNames(SceneNamesFileName());
   if (!PrepareGameConfigs(MusicFolder(), DefaultConfig, Prompts())) terminationRequested_ = true;
@@ -51,7 +52,7 @@ TFormMain::TFormMain(TFormMainSetup setup, QWidget* parent)
   ApplySettings();
 }
 
-TFormMain::~TFormMain() = default;
+TFormMain::~TFormMain() { DestroyPlayer(); }
 
 std::string TFormMain::PlaylistFolder() const { return setup_.PlaylistFolder; }
 
@@ -66,6 +67,7 @@ void TFormMain::LoadSettings() {
 
 void TFormMain::ApplySettings() {
   setGeometry(ToQRect(korva_.WindowRect));
+  if (korva_.Volume > 0) Mp3Player->SetVolume(korva_.Volume);
   for (int column = 0; column < 8; ++column) {
     const int width = korva_.FileColumnWidths[column];
     if (width > 0) ListViewFiles->setColumnWidth(column, width);
@@ -87,6 +89,7 @@ void TFormMain::ApplySettings() {
 
 void TFormMain::SaveSettings() {
   korva_.WindowRect = ToKorvaRect(isMaximized() || isMinimized() ? normalGeometry() : geometry());
+  korva_.Volume = static_cast<uint8_t>(Mp3Player->Volume());
   for (int column = 0; column < 8; ++column)
     korva_.FileColumnWidths[column] = ListViewFiles->columnWidth(column);
   for (size_t i = 0; i < kStoredConfigColumns.size(); ++i)

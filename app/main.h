@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -9,8 +10,10 @@
 #include "app/config/korva_config.h"
 #include "app/config_view.h"
 #include "app/file_list_view.h"
+#include "app/qt_dispatcher.h"
 #include "app/settings.h"
 #include "mp3player/compo/mp3_info.h"
+#include "mp3player/compo/player/mp3_player.h"
 #include "platform/prompts.h"
 
 class QAction;
@@ -24,6 +27,8 @@ class QToolBar;
 class QToolButton;
 class QTreeWidget;
 class TFolderTreeView;
+class TFormMp3FileInfoDlg;
+class TFormPlayerVolumeDlg;
 class TSeekTrackBar;
 class QVBoxLayout;
 
@@ -153,6 +158,18 @@ class TFormMain : public QMainWindow {
   // The full path of the selected file list row; empty when none is selected.
   std::string SelectedFilePath() const;
 
+  // Playback (main_player.cpp). The dispatcher carries the player's events to this window; it
+  // is declared first so that it outlives the player.
+  TQtDispatcher PlayerDispatcher;
+  std::unique_ptr<TMP3Player> Mp3Player;
+  TFormPlayerVolumeDlg* FormPlayerVolumeDlg = nullptr;  // made at the first use
+  TFormMp3FileInfoDlg* FormMp3FileInfoDlg = nullptr;
+  int PanelTimeTag = 0;  // the time panel shows 0: the time played, 1: the time left
+  // Plays the selected scene's or file's file, restarts it, or resumes it where the bar is.
+  // hasSender is false for a double click in the file list, which calls it directly.
+  void ActionPlayMp3Execute(bool hasSender);
+  void ActionStopPlayerExecute();
+
   // Configuration editing (main_configs.cpp).
   void ActionApplyExecute();
   void ActionNewConfigExecute();
@@ -186,6 +203,20 @@ class TFormMain : public QMainWindow {
   // main_file_list.cpp, main_config_view.cpp
   void CreateFileListView();
   void CreateConfigView();
+  // main_player.cpp
+  void CreatePlayer();
+  void DestroyPlayer();
+  std::string ChosenPlayFile(bool hasSender) const;
+  void RunPlayerCommand(const std::function<void()>& command);
+  void Mp3PlayerChangeStatus();
+  void Mp3PlayerChangePosition();
+  void Mp3PlayerEndPlay(TMP3EndPlayReason reason);
+  void ShowPlayerPosition(int64_t position, int64_t duration);
+  void ShowTime(int64_t position, int64_t duration);
+  void TrackBarPlayerChange(int position);
+  void PanelTimeMouseDown();
+  void ToolButtonVolumeClick();
+  void PanelMp3FileInfoMouseDown();
   // main.cpp
   void LoadSettings();
   void ApplySettings();
@@ -198,4 +229,5 @@ class TFormMain : public QMainWindow {
   TKorva korva_;
   int pixelsPerInch_ = 96;
   bool terminationRequested_ = false;
+  bool updatingTrackBar_ = false;  // set while the player's position moves the bar
 };

@@ -3,6 +3,7 @@
 #include <QVBoxLayout>
 
 #include "app/main.h"
+#include "app/search.h"
 #include "controls/folder_tree_view.h"
 
 namespace {
@@ -35,6 +36,8 @@ void TFormMain::CreateFileListView() {
   context.Tags = &Mp3Info;
   FileList = std::make_unique<TFileListView>(context);
   connect(FileList->MenuItemAssign, &QAction::triggered, this, &TFormMain::AssignSelectedFile);
+  connect(ActionSearchMp3Files, &QAction::triggered, this,
+          [this] { SearchMp3Files(this, *FileList, Prompts()); });
 }
 
 void TFormMain::UpdateSortActions() { FileList->UpdateSortActions(); }

@@ -1,13 +1,13 @@
 #include "app/newconfig.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 
 #include "app/config/config_names.h"
+#include "app/dialog_buttons.h"
 #include "app/window_font.h"
 #include "platform/files.h"
 #include "platform/text_compare.h"
@@ -37,24 +37,17 @@ TFormNewConfig::TFormNewConfig(const QStringList& entries, std::string playlistF
   if (!entries.isEmpty()) ListBoxConfigs->setCurrentRow(0);
   Label2 = new QLabel(QStringLiteral("元にする設定(&S):"), this);
   Label2->setBuddy(ListBoxConfigs);
-  ButtonOk = new QPushButton(QStringLiteral("OK"), this);
-  ButtonOk->setObjectName("ButtonOk");
-  ButtonOk->setDefault(true);
-  ButtonCancel = new QPushButton(QStringLiteral("キャンセル"), this);
-  ButtonCancel->setObjectName("ButtonCancel");
+  const TDialogButtons buttons = CreateOkCancelButtons(this);
+  ButtonOk = buttons.Ok;
+  ButtonCancel = buttons.Cancel;
   connect(ButtonOk, &QPushButton::clicked, this, &TFormNewConfig::ButtonOkClick);
-  connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
 
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(ButtonOk);
-  buttons->addWidget(ButtonCancel);
   auto* layout = new QGridLayout(this);
   layout->addWidget(Label1, 0, 0);
   layout->addWidget(EditName, 1, 0);
   layout->addWidget(Label2, 2, 0);
   layout->addWidget(ListBoxConfigs, 3, 0);
-  layout->addLayout(buttons, 4, 0);
+  layout->addLayout(buttons.Row, 4, 0);
   resize(280, 260);
   setFixedSize(size());
   EditName->setFocus();

@@ -43,6 +43,7 @@ TEST_F(SettingsTest, ClosingWritesEveryKeyAndTheNextStartReadsThemBack) {
     form->ListViewFiles->setColumnWidth(0, 211);
     form->ListViewFiles->setColumnWidth(5, 77);
     form->ListViewConfig->setColumnWidth(4, 133);
+    form->Mp3Player->SetVolume(40);
     form->close();
   }
   const TIniFile ini(IniPath());
@@ -53,13 +54,14 @@ TEST_F(SettingsTest, ClosingWritesEveryKeyAndTheNextStartReadsThemBack) {
   EXPECT_EQ(ini.ReadInteger("DEFAULT", "FileColumnName", -1), 211);
   EXPECT_EQ(ini.ReadInteger("DEFAULT", "FileSampRate", -1), 77);
   EXPECT_EQ(ini.ReadInteger("DEFAULT", "ConfigArtistName", -1), 133);
-  EXPECT_EQ(ini.ReadInteger("DEFAULT", "Volume", -1), 0);
+  EXPECT_EQ(ini.ReadInteger("DEFAULT", "Volume", -1), 40) << "the player's volume";
 
   auto form = NewForm();
   EXPECT_EQ(form->geometry(), QRect(100, 120, 700, 500));
   EXPECT_EQ(form->ListViewFiles->columnWidth(0), 211);
   EXPECT_EQ(form->ListViewFiles->columnWidth(5), 77);
   EXPECT_EQ(form->ListViewConfig->columnWidth(4), 133);
+  EXPECT_EQ(form->Mp3Player->Volume(), 40);
 }
 
 TEST_F(SettingsTest, KeysAreWrittenInTheirFixedOrder) {

@@ -1,0 +1,73 @@
+#include "app/config/folder_walk.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "tests/platform/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Every file the walk reports, as "folder-relative-to-root/name", in the order reported.
+std::vector<std::string> WalkAll(const TTempDir& root, size_t* folders = nullptr) {
+  std::vector<std::string> found;
+  TMp3FolderWalk walk(root.path());
+  while (auto finds = walk.Next()) {
+    const std::string folder = fs::relative(finds->Folder, root.path()).generic_string();
+    for (const std::string& name : finds->Files) found.push_back(folder + "/" + name);
+  }
+  if (folders != nullptr) *folders = walk.FoldersRead();
+  return found;
+}
+
+TEST(FolderWalkTest, ListsMp3FilesInAnyCaseFolderBeforeItsSubfolders) {
+  TTempDir root;
+  fs::create_directories(root / "sub/deeper");
+  for (const char* name : {"a.MP3", "b.mp3", "c.mp3.bak", "sub/d.mp3", "sub/deeper/e.Mp3"})
+    WriteBytes(root / name, "x");
+  // A named pipe is neither a folder nor an MP3 file, and looking at it must not block.
+  ASSERT_EQ(mkfifo((root / "pipe").c_str(), 0600), 0);
+
+  std::vector<std::string> found = WalkAll(root);
+  ASSERT_EQ(found.size(), 4u);
+  std::sort(found.begin(), found.begin() + 2);
+  EXPECT_EQ(found,
+            (std::vector<std::string>{"./a.MP3", "./b.mp3", "sub/d.mp3", "sub/deeper/e.Mp3"}));
+}
+
+TEST(FolderWalkTest, ReadsEveryFolderOnceWhateverLinksLeadToIt) {
+  TTempDir root;
+  fs::create_directories(root / "music/album");
+  WriteBytes(root / "music/album/song.mp3", "x");
+  fs::create_directory_symlink(root.path(), root / "music/album/back-to-top");  // a loop
+  fs::create_directory_symlink(root / "music/album", root / "shortcut");        // a second way in
+  fs::create_directory_symlink(root / "missing", root / "dangling");
+
+  size_t folders = 0;
+  EXPECT_EQ(WalkAll(root, &folders), std::vector<std::string>{"music/album/song.mp3"});
+  EXPECT_EQ(folders, 3u);
+}
+
+TEST(FolderWalkTest, AnUnreadableFolderContributesNothingAndTheWalkGoesOn) {
+  if (geteuid() == 0) GTEST_SKIP() << "the superuser reads every folder";
+  TTempDir root;
+  fs::create_directories(root / "closed");
+  fs::create_directories(root / "open");
+  WriteBytes(root / "closed/hidden.mp3", "x");
+  WriteBytes(root / "open/song.mp3", "x");
+  fs::permissions(root / "closed", fs::perms::none);
+  EXPECT_EQ(WalkAll(root), std::vector<std::string>{"open/song.mp3"});
+}
+
+TEST(FolderWalkTest, OneTrailingSeparatorIsRemovedButARootKeepsIt) {
+  EXPECT_EQ(SearchFolderFromInput("/home/music/"), "/home/music");
+  EXPECT_EQ(SearchFolderFromInput("/home/music//"), "/home/music/");
+  EXPECT_EQ(SearchFolderFromInput("/home/music"), "/home/music");
+  EXPECT_EQ(SearchFolderFromInput("/"), "/");
+}
+
+}  // namespace
