@@ -44,9 +44,9 @@ class TIconv {
 constexpr char kCodePage[] = "CP932";
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
-}  // namespace
-
-std::string CodePageToUtf8(std::string_view cp932) {
+// Converts code-page bytes to UTF-8; an undecodable byte becomes U+FFFD, or, when strict, ends
+// the conversion with nullopt.
+std::optional<std::string> Decode(std::string_view cp932, bool strict) {
   TIconv conv("UTF-8", kCodePage);
   std::string input(cp932);
   char* in = input.data();
@@ -54,6 +54,7 @@ std::string CodePageToUtf8(std::string_view cp932) {
   std::string out;
   out.reserve(input.size() * 3 / 2);
   while (conv.Convert(in, left, out) != 0) {
+    if (strict) return std::nullopt;
     // An undecodable byte (or a lead byte cut off at the end) stands for one unknown character;
     // skipping just that byte lets the next valid character through.
     out += kReplacement;
@@ -61,6 +62,14 @@ std::string CodePageToUtf8(std::string_view cp932) {
     --left;
   }
   return out;
+}
+
+}  // namespace
+
+std::string CodePageToUtf8(std::string_view cp932) { return *Decode(cp932, false); }
+
+std::optional<std::string> StrictCodePageToUtf8(std::string_view cp932) {
+  return Decode(cp932, true);
 }
 
 std::optional<std::string> Utf8ToCodePage(std::string_view utf8) {
