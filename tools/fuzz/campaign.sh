@@ -7,9 +7,10 @@
 # A crash, a sanitizer report, a failed property or an uncaught exception stops the campaign with
 # exit status 1; the input that caused it is kept in build-fuzz/fuzz-artifacts/.
 #
-# What a target found worth keeping stays in build-fuzz/corpus/<target>/. To add the entries
-# that reach new code to the committed corpus:
-#   build-fuzz/tools/fuzz/<target> -merge=1 tools/fuzz/seeds/<target> build-fuzz/corpus/<target>
+# What a target found stays in build-fuzz/corpus/<target>/. To add to the committed corpus the
+# few entries that reach code it does not reach yet:
+#   build-fuzz/tools/fuzz/<target> -set_cover_merge=1 -use_counters=0 \
+#     tools/fuzz/seeds/<target> build-fuzz/corpus/<target>
 set -euo pipefail
 if [ $# -ne 1 ] || ! [[ $1 =~ ^[0-9]+$ ]] || [ "$1" -lt 1 ]; then
   echo "usage: $0 SECONDS" >&2
