@@ -53,8 +53,9 @@ void TKorvaConfig::SaveToPlaylist(const std::string& path) const {
 }
 
 void TKorvaConfig::LoadFromPlaylist(const std::string& path) {
-  const std::vector<std::string> lines = ReadTextLines(path);
-  LoadFromPlaylistLines(lines);
+  // Emptied first, so that a playlist that cannot be read never leaves another one's items.
+  Clear();
+  LoadFromPlaylistLines(ReadTextLines(path));
 }
 
 void TKorvaConfig::LoadFromPlaylistLines(const std::vector<std::string>& lines) {

@@ -122,6 +122,10 @@ TEST(PlaylistTest, WrongHeaderOrTooFewLinesGiveAnEmptyConfiguration) {
   EXPECT_TRUE(Load(dir / "b.m3u").empty());
   EXPECT_TRUE(Load(dir / "c.m3u").empty());
   EXPECT_THROW(Load(dir / "missing.m3u"), TFileError);
+  // A playlist that cannot be read leaves no items of another one behind.
+  config.Add();
+  EXPECT_THROW(config.LoadFromPlaylist(dir / "missing.m3u"), TFileError);
+  EXPECT_EQ(config.Count(), 0);
 }
 
 TEST(PlaylistTest, FailedSaveKeepsTheOldFile) {
