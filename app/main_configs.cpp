@@ -28,7 +28,7 @@ void TFormMain::FillConfigBox() {
   ComboBoxConfigs->clear();
   ComboBoxConfigs->addItem(QString::fromUtf8(kDefaultConfigName));
   ComboBoxConfigs->setItemData(0, true, kIsDefaultRole);
-  for (const std::string& name : ListConfigs(PlaylistFolder()))
+  for (const std::string& name : ListConfigs(PlaylistFolder(), Prompts()))
     ComboBoxConfigs->addItem(QString::fromStdString(name));
   ComboBoxConfigs->setCurrentIndex(-1);
 }
@@ -97,7 +97,7 @@ void TFormMain::ActionDeleteConfigExecute() {
 
 void TFormMain::AssignSelectedFile() {
   const std::string path = SelectedFilePath();
-  if (path.empty()) return;
+  if (path.empty() || !CanAssignFile(path, Prompts())) return;
   ConfigView->EditSelectedScenes([&](const TKorvaConfigItem& item) {
     AssignFileToScene(item, path, DefaultConfig, UserConfig);
   });

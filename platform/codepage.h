@@ -12,6 +12,11 @@
 // becomes U+FFFD, so that reading never fails.
 std::string CodePageToUtf8(std::string_view cp932);
 
+// Converts code-page bytes to UTF-8; nullopt when some byte sequence (a lead byte cut off at the
+// end included) has no character in the code page. Success is what makes bytes valid code-page
+// text.
+std::optional<std::string> StrictCodePageToUtf8(std::string_view cp932);
+
 // Converts UTF-8 to code-page bytes; nullopt when some character has no code-page form or when the
 // input is not valid UTF-8.
 std::optional<std::string> Utf8ToCodePage(std::string_view utf8);

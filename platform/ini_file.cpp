@@ -66,6 +66,33 @@ TKeyLocation Locate(const std::vector<std::string>& lines, const std::string& se
 
 }  // namespace
 
+std::optional<std::string> ReadIniValue(const std::vector<std::string>& lines,
+                                        const std::string& section, const std::string& key) {
+  const TKeyLocation where = Locate(lines, section, key);
+  if (!where.key) return std::nullopt;
+  std::string_view k, value;
+  SplitKey(lines[*where.key], k, value);
+  if (value.size() >= 2 && value.front() == value.back() &&
+      (value.front() == '"' || value.front() == '\'')) {
+    value = value.substr(1, value.size() - 2);
+  }
+  return std::string(value);
+}
+
+void WriteIniValue(std::vector<std::string>& lines, const std::string& section,
+                   const std::string& key, const std::string& value) {
+  const TKeyLocation where = Locate(lines, section, key);
+  const std::string line = key + "=" + value;
+  if (where.key) {
+    lines[*where.key] = line;
+  } else if (where.section) {
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(where.insertAt) + 1, line);
+  } else {
+    lines.push_back("[" + section + "]");
+    lines.push_back(line);
+  }
+}
+
 std::vector<std::string> TIniFile::ReadLines() const {
   try {
     return ReadTextLines(path_);
@@ -76,16 +103,7 @@ std::vector<std::string> TIniFile::ReadLines() const {
 
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& defaultValue) const {
-  const std::vector<std::string> lines = ReadLines();
-  const TKeyLocation where = Locate(lines, section, key);
-  if (!where.key) return defaultValue;
-  std::string_view k, value;
-  SplitKey(lines[*where.key], k, value);
-  if (value.size() >= 2 && value.front() == value.back() &&
-      (value.front() == '"' || value.front() == '\'')) {
-    value = value.substr(1, value.size() - 2);
-  }
-  return std::string(value);
+  return ReadIniValue(ReadLines(), section, key).value_or(defaultValue);
 }
 
 int TIniFile::ReadInteger(const std::string& section, const std::string& key,
@@ -100,16 +118,7 @@ int TIniFile::ReadInteger(const std::string& section, const std::string& key,
 void TIniFile::WriteString(const std::string& section, const std::string& key,
                            const std::string& value) {
   std::vector<std::string> lines = ReadLines();
-  const TKeyLocation where = Locate(lines, section, key);
-  const std::string line = key + "=" + value;
-  if (where.key) {
-    lines[*where.key] = line;
-  } else if (where.section) {
-    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(where.insertAt) + 1, line);
-  } else {
-    lines.push_back("[" + section + "]");
-    lines.push_back(line);
-  }
+  WriteIniValue(lines, section, key, value);
   WriteTextLines(path_, lines, TTextEncoding::tenCodePageOrUtf8);
 }
 

@@ -1,7 +1,15 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
+
+// The ini format's rules over lines already read, as TIniFile applies them to its file: the
+// value of a key (nullopt when it is missing), and the lines with a key set.
+std::optional<std::string> ReadIniValue(const std::vector<std::string>& lines,
+                                        const std::string& section, const std::string& key);
+void WriteIniValue(std::vector<std::string>& lines, const std::string& section,
+                   const std::string& key, const std::string& value);
 
 // A settings file in the Windows ini format, with the private-profile semantics: section and key
 // names are compared without regard to letter case, a missing file, section or key reads as the

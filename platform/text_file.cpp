@@ -2,6 +2,7 @@
 
 #include "platform/codepage.h"
 #include "platform/files.h"
+#include "platform/utf8.h"
 
 namespace {
 
@@ -10,10 +11,10 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 }  // namespace
 
 std::string DecodeText(std::string_view bytes) {
-  if (bytes.starts_with(kUtf8Bom)) {
-    const std::string_view rest = bytes.substr(kUtf8Bom.size());
-    if (IsValidUtf8(rest)) return std::string(rest);
-  }
+  if (bytes.starts_with(kUtf8Bom)) return ValidUtf8(bytes.substr(kUtf8Bom.size()));
+  // Code-page text is tried first: much of it (half-width katakana above all) happens to be
+  // well-formed UTF-8 too, and reading it as UTF-8 would change the names it holds.
+  if (std::optional<std::string> text = StrictCodePageToUtf8(bytes)) return std::move(*text);
   if (IsValidUtf8(bytes)) return std::string(bytes);
   return CodePageToUtf8(bytes);
 }
@@ -41,6 +42,8 @@ std::string EncodeTextLines(const std::vector<std::string>& lines, TTextEncoding
     text += line;
     text += "\r\n";
   }
+  // No code-page character begins with the bytes of the byte-order mark, so code-page text is
+  // never taken for UTF-8 when it is read again.
   if (std::optional<std::string> encoded = Utf8ToCodePage(text)) return *encoded;
   if (encoding == TTextEncoding::tenCodePageOnly) {
     throw TFileError("text has characters without a form in the code page");

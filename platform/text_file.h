@@ -6,8 +6,10 @@
 
 // Line-oriented text files in the code page or in UTF-8.
 //
-// Reading: a file that is valid UTF-8 (with or without byte-order mark) is read as UTF-8,
-// anything else as code page 932. CR LF, a lone CR and a lone LF all end a line; a final line
+// Reading: a file that begins with the UTF-8 byte-order mark is UTF-8. Any other file is code
+// page 932 when it is valid code-page text, UTF-8 when it is not but is valid UTF-8, and
+// otherwise code page 932 with U+FFFD for what cannot be read. Whatever WriteTextLines writes
+// therefore reads back the same. CR LF, a lone CR and a lone LF all end a line; a final line
 // without an end is still a line. Lines come back as UTF-8, so a Shift-JIS trail byte of 0x5C
 // has become part of its character and can never be mistaken for a path separator.
 //
@@ -34,5 +36,5 @@ void WriteTextLines(const std::string& path, const std::vector<std::string>& lin
 // Splits decoded text into lines at CR LF, CR or LF.
 std::vector<std::string> SplitLines(std::string_view text);
 
-// Decodes a file's bytes by the rule above: UTF-8 (byte-order mark removed) or code page.
+// Decodes a file's bytes by the rule above into UTF-8 (a byte-order mark removed).
 std::string DecodeText(std::string_view bytes);

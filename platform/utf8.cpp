@@ -59,3 +59,20 @@ bool IsValidUtf8(std::string_view bytes) {
   }
   return true;
 }
+
+std::string ValidUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size());
+  std::size_t pos = 0;
+  while (pos < bytes.size()) {
+    const std::size_t start = pos;
+    char32_t cp;
+    if (DecodeUtf8(bytes, pos, cp)) {
+      out.append(bytes.substr(start, pos - start));
+    } else {
+      AppendUtf8(out, 0xFFFD);
+      ++pos;
+    }
+  }
+  return out;
+}

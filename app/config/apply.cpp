@@ -7,6 +7,7 @@
 #include "app/config/config_names.h"
 #include "app/config/debug_out.h"
 #include "app/config/game_table.h"
+#include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/text_compare.h"
 #include "platform/text_file.h"
@@ -120,20 +121,36 @@ std::vector<std::string> CopyFiles(const TKorvaConfig& effective,
   return lines;
 }
 
+// The number (from 1) of the backup table's line that gave the default item at index; 0 when the
+// backup can no longer be read.
+int BackupLineOf(int index, const std::string& musicFolder) {
+  std::vector<std::string> lines;
+  try {
+    lines = ReadTextLines(JoinPath(musicFolder, kGameTableBackupName));
+  } catch (const TFileError&) {
+    return 0;
+  }
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (ParseTableLine(lines[i]) && index-- == 0) return static_cast<int>(i) + 1;
+  }
+  return 0;
+}
+
 // The game's own names go back into the table as its backup has them. One without a code-page
 // form (bytes of Config.org that are no character) would stop Apply at the table, after the
-// previous copies were deleted and new ones made; this finds it before anything changes.
-void CheckGameNamesFitTheTable(const TKorvaConfig& defaultConfig, const std::string& musicFolder) {
-  std::vector<std::string> lines;
+// previous copies were deleted and new ones made; this finds it before anything changes and
+// tells the person which line of the backup holds it.
+bool GameNamesFitTheTable(const TKorvaConfig& defaultConfig, const std::string& musicFolder,
+                          IPrompts& prompts) {
   for (int i = 0; i < defaultConfig.Count(); ++i) {
     const TKorvaConfigItem& item = defaultConfig.Items(i);
-    lines.push_back(FormatTableLine(item.Scene, TableName(item.FileName, musicFolder), item.Loop));
+    if (Utf8ToCodePage(TableName(item.FileName, musicFolder))) continue;
+    const int line = BackupLineOf(i, musicFolder);
+    const std::string where = line > 0 ? "の" + std::to_string(line) + "行目" : "";
+    prompts.ShowMessage(kGameTableBackupName + where + kMsgUnwritableGameName);
+    return false;
   }
-  try {
-    EncodeTextLines(lines, TTextEncoding::tenCodePageOnly);
-  } catch (const TFileError& e) {
-    throw TFileError(JoinPath(musicFolder, kGameTableName) + ": " + e.what());
-  }
+  return true;
 }
 
 std::string CopyFailureText(const std::vector<std::string>& failures) {
@@ -176,7 +193,9 @@ bool ApplyConfig(const std::string& name, const TKorvaConfig& defaultConfig,
   try {
     TKorvaConfig current;
     current.LoadFromGameTable(table);
-    if (name != kDefaultConfigName) CheckGameNamesFitTheTable(defaultConfig, musicFolder);
+    if (name != kDefaultConfigName && !GameNamesFitTheTable(defaultConfig, musicFolder, prompts)) {
+      return false;
+    }
     if (!RemovePreviousCopies(current, defaultConfig, musicFolder, prompts)) return false;
     if (name == kDefaultConfigName) {
       if (!FileCopy(JoinPath(musicFolder, kGameTableBackupName), table, false)) {

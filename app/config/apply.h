@@ -19,7 +19,7 @@
 // Saving the shown configuration beforehand is the caller's part. Returns true when Apply ran to
 // its end (also when some copies failed, which it reports); false when it stopped early: not
 // confirmed, no Config.txt, a previous copy that cannot be deleted, a failed restore or a table
-// that cannot be read or written.
+// that cannot be read or written, or a game file name in Config.org the table cannot hold.
 bool ApplyConfig(const std::string& name, const TKorvaConfig& defaultConfig,
                  const TKorvaConfig& userConfig, const std::string& musicFolder, IPrompts& prompts);
 
@@ -29,4 +29,6 @@ inline constexpr char kMsgDeleteFailed[] =
 inline constexpr char kMsgRestoreFailed[] = "Config.txtにコピーできません";
 inline constexpr char kMsgCopyFailed[] =
     "のコピーに失敗しました\nファイルが存在しないか使用中の可能性があります";
+// Follows "Config.org" and the line, as in "Config.orgの5行目".
+inline constexpr char kMsgUnwritableGameName[] = "に、Config.txtに書き込めない文字があります";
 inline constexpr char kMsgQuitGame[] = "UOを起動中なら終了してから再度適用してください";

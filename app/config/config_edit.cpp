@@ -1,5 +1,7 @@
 #include "app/config/config_edit.h"
 
+#include "platform/codepage.h"
+#include "platform/files.h"
 #include "platform/text_compare.h"
 
 namespace {
@@ -65,4 +67,12 @@ const TKorvaConfigItem& ReturnSceneToDefault(const TKorvaConfigItem& rowItem,
   if (!item || index < 0) return rowItem;
   userConfig.Remove(item);
   return defaultConfig.Items(index);
+}
+
+bool CanAssignFile(const std::string& path, IPrompts& prompts) {
+  constexpr std::string_view kReplacement = "\uFFFD";
+  const bool holdable = IsValidUtf8(path) && path.find_first_of("\r\n") == std::string::npos &&
+                        (path.find(kReplacement) == std::string::npos || FileExists(path));
+  if (!holdable) prompts.ShowMessage(path + kMsgCannotAssign);
+  return holdable;
 }

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/config/korva_config.h"
+#include "platform/prompts.h"
 
 // The rules that tie a user configuration to the default one. A row of the scene list shows
 // either a default item or the user item that overrides it; a user item never equals the default
@@ -38,3 +39,13 @@ const TKorvaConfigItem& SetSceneLoop(const TKorvaConfigItem& rowItem, bool loop,
 const TKorvaConfigItem& ReturnSceneToDefault(const TKorvaConfigItem& rowItem,
                                              const TKorvaConfig& defaultConfig,
                                              TKorvaConfig& userConfig);
+
+// True when a playlist can hold the path, so that it reads back as the same path. A line break
+// would split it, and bytes that are no text cannot be written as text; a name that is not
+// valid text also reaches the window only with U+FFFD in its place and then leads to no file.
+// Otherwise the person is told why and false is returned.
+bool CanAssignFile(const std::string& path, IPrompts& prompts);
+
+// Follows the path.
+inline constexpr char kMsgCannotAssign[] =
+    "\nファイル名に改行または文字として読めない部分があるため、割り当てられません";

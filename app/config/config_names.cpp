@@ -1,13 +1,19 @@
 #include "app/config/config_names.h"
 
+#include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/program_path.h"
 #include "platform/text_compare.h"
 #include "platform/text_file.h"
 
-std::vector<std::string> ListConfigs(const std::string& programFolder) {
+std::vector<std::string> ListConfigs(const std::string& programFolder, IPrompts& prompts) {
   std::vector<std::string> names;
   for (const std::string& file : ListFiles(programFolder, "*.m3u")) {
+    if (!IsValidUtf8(file)) {
+      // Decoded as text files are, a name from a Shift-JIS system shows as it was meant.
+      prompts.ShowMessage(JoinPath(programFolder, DecodeText(file)) + kMsgConfigNameUnreadable);
+      continue;
+    }
     std::vector<std::string> lines;
     try {
       lines = ReadTextLines(JoinPath(programFolder, file));

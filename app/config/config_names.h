@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/data_folders.h"
+#include "platform/prompts.h"
 
 // The name under which the configuration box shows the default configuration.
 inline constexpr char kDefaultConfigName[] = "<標準>";
@@ -11,8 +12,13 @@ inline constexpr char kDefaultConfigName[] = "<標準>";
 // The names of the user configurations in the folder of the playlists: every "*.m3u" file whose
 // first two lines are exactly "#EXTM3U" and "#KORVA", without its extension, in the order the file
 // system lists them. The default configuration is not among them: the configuration box puts
-// kDefaultConfigName in front.
-std::vector<std::string> ListConfigs(const std::string& programFolder = UserDataFolder());
+// kDefaultConfigName in front. A playlist whose file name is not valid text is left out, with a
+// message: its name could not lead back to it, and saving under it would make a second file.
+std::vector<std::string> ListConfigs(const std::string& programFolder, IPrompts& prompts);
+
+// Follows the playlist's path.
+inline constexpr char kMsgConfigNameUnreadable[] =
+    "\nファイル名を文字として読めないため、設定として表示しません";
 
 // True when the name holds none of \ / : ; * ? " < > | = (an empty name passes).
 bool IsValidConfigName(const std::string& name);

@@ -78,18 +78,26 @@ std::string FormatTableLine(int scene, const std::string& name, bool loop) {
   return std::to_string(scene) + " " + TableField(name) + (loop ? ",loop" : "");
 }
 
+std::optional<TTableEntry> ParseTableLine(std::string_view line) {
+  const std::vector<std::string> fields = SplitTableFields(line);
+  if (fields.size() < 2) return std::nullopt;
+  const std::optional<int> scene = ParseDecimal(fields[0]);
+  // -1 stands for "no scene" in the playlists, so a scene of that number could never be saved.
+  if (!scene || *scene == -1) return std::nullopt;
+  const bool loop =
+      fields.size() > 2 && (SameText(fields[2], "loop") || SameText(fields[2], "lop"));
+  return TTableEntry{*scene, fields[1], loop};
+}
+
 void TKorvaConfig::LoadFromGameTable(const std::string& path) {
   Clear();
   const std::string folder = ExtractFilePath(path);
   for (const std::string& line : ReadTextLines(path)) {
-    const std::vector<std::string> fields = SplitTableFields(line);
-    if (fields.size() < 2) continue;
-    const std::optional<int> scene = ParseDecimal(fields[0]);
-    // -1 stands for "no scene" in the playlists, so a scene of that number could never be saved.
-    if (!scene || *scene == -1) continue;
+    const std::optional<TTableEntry> entry = ParseTableLine(line);
+    if (!entry) continue;
     TKorvaConfigItem& item = Add();
-    item.Scene = *scene;
-    item.FileName = folder + fields[1] + ".mp3";
-    item.Loop = fields.size() > 2 && (SameText(fields[2], "loop") || SameText(fields[2], "lop"));
+    item.Scene = entry->Scene;
+    item.FileName = folder + entry->Name + ".mp3";
+    item.Loop = entry->Loop;
   }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +11,17 @@
 // a field in double quotes may hold them (a doubled quote inside stands for one quote); two
 // commas in a row give an empty field, as does a comma at the end of the line.
 std::vector<std::string> SplitTableFields(std::string_view line);
+
+// What a table line says about one scene.
+struct TTableEntry {
+  int Scene = 0;
+  std::string Name;  // the music file's name without folder and ".mp3"
+  bool Loop = false;
+};
+
+// The scene of one table line; nullopt for a line with fewer than two fields or whose first
+// field is no scene number. A third field "loop" or "lop" (in any letter case) sets Loop.
+std::optional<TTableEntry> ParseTableLine(std::string_view line);
 
 // The line Apply writes for a scene: "%d %s", then ",loop" when the scene loops. A name that
 // would not read back as one field (empty, starting with a double quote, or holding a blank, a

@@ -46,6 +46,9 @@ class TKorvaConfig {
   // cannot be read, and yields an empty list for content that is not a Korva playlist.
   void SaveToPlaylist(const std::string& path) const;
   void LoadFromPlaylist(const std::string& path);
+  // The same without the file: the lines Save writes, and the reading of decoded lines.
+  std::vector<std::string> PlaylistLines() const;
+  void LoadFromPlaylistLines(const std::vector<std::string>& lines);
 
   // Reads the game's music table (Config.txt or Config.org); file names are completed with the
   // table's own folder and ".mp3". Throws TFileError when the file cannot be read.

@@ -37,7 +37,7 @@ std::size_t CharacterCount(std::string_view utf8) {
 
 }  // namespace
 
-void TKorvaConfig::SaveToPlaylist(const std::string& path) const {
+std::vector<std::string> TKorvaConfig::PlaylistLines() const {
   std::vector<std::string> lines{std::string(kHeader), std::string(kKorvaMarker)};
   for (const auto& item : items_) {
     lines.push_back(std::string(kSceneMarker) + std::to_string(item->Scene) + "," +
@@ -45,12 +45,21 @@ void TKorvaConfig::SaveToPlaylist(const std::string& path) const {
     lines.push_back(std::string(kInfoMarker) + item->Info);
     lines.push_back(item->FileName);
   }
-  WriteTextLines(path, lines, TTextEncoding::tenCodePageOrUtf8);
+  return lines;
+}
+
+void TKorvaConfig::SaveToPlaylist(const std::string& path) const {
+  WriteTextLines(path, PlaylistLines(), TTextEncoding::tenCodePageOrUtf8);
 }
 
 void TKorvaConfig::LoadFromPlaylist(const std::string& path) {
+  // Emptied first, so that a playlist that cannot be read never leaves another one's items.
   Clear();
-  const std::vector<std::string> lines = ReadTextLines(path);
+  LoadFromPlaylistLines(ReadTextLines(path));
+}
+
+void TKorvaConfig::LoadFromPlaylistLines(const std::vector<std::string>& lines) {
+  Clear();
   if (lines.size() < 3 || lines[0] != kHeader || lines[1] != kKorvaMarker) return;
   TPending pending;
   for (std::size_t i = 2; i < lines.size(); ++i) {

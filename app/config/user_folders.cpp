@@ -16,10 +16,22 @@ bool SameFolder(const std::string& a, const std::string& b) {
   return std::filesystem::equivalent(path(a), path(b), error);
 }
 
+// A playlist whose file name is not valid text stays where it is (it is copied, never moved),
+// so the copy has nothing to tell the person.
+class TSilentPrompts : public IPrompts {
+ public:
+  void ShowMessage(const std::string&) override {}
+  TPromptAnswer Ask(const std::string&, TPromptIcon, TPromptButtons) override {
+    return TPromptAnswer::pcaCancel;
+  }
+  void SetBusy(bool) override {}
+};
+
 bool CopyPlaylists(const std::string& programFolder, const std::string& dataFolder) {
   if (SameFolder(programFolder, dataFolder)) return true;
   bool copied = true;
-  for (const std::string& name : ListConfigs(programFolder)) {
+  TSilentPrompts silent;
+  for (const std::string& name : ListConfigs(programFolder, silent)) {
     const std::string source = ConfigFileName(name, programFolder);
     const std::string dest = JoinPath(dataFolder, ExtractFileName(source));
     if (!FileExists(dest) && !FileCopy(source, dest, true)) copied = false;

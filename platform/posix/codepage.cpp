@@ -9,8 +9,9 @@
 
 namespace {
 
-// One iconv conversion descriptor for the length of a conversion. iconv_t keeps shift state, so
-// each conversion opens its own; that also keeps the functions safe to call from any thread.
+// An iconv conversion descriptor. Opening one costs far more than converting a line of text, so
+// each thread keeps one per direction (a descriptor must not be shared between threads), and
+// every conversion starts from the initial shift state.
 class TIconv {
  public:
   TIconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {
@@ -26,6 +27,7 @@ class TIconv {
   // Converts as much as possible into out. Returns 0 at the end of the input, otherwise the
   // errno that stopped it (EILSEQ or EINVAL) with in and left at the offending bytes.
   int Convert(char*& in, std::size_t& left, std::string& out) {
+    iconv(cd_, nullptr, nullptr, nullptr, nullptr);
     char buffer[1024];
     while (left > 0) {
       char* dst = buffer;
@@ -44,16 +46,27 @@ class TIconv {
 constexpr char kCodePage[] = "CP932";
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
 
-}  // namespace
+TIconv& CodePageToUtf8Converter() {
+  thread_local TIconv conv("UTF-8", kCodePage);
+  return conv;
+}
 
-std::string CodePageToUtf8(std::string_view cp932) {
-  TIconv conv("UTF-8", kCodePage);
+TIconv& Utf8ToCodePageConverter() {
+  thread_local TIconv conv(kCodePage, "UTF-8");
+  return conv;
+}
+
+// Converts code-page bytes to UTF-8; an undecodable byte becomes U+FFFD, or, when strict, ends
+// the conversion with nullopt.
+std::optional<std::string> Decode(std::string_view cp932, bool strict) {
+  TIconv& conv = CodePageToUtf8Converter();
   std::string input(cp932);
   char* in = input.data();
   std::size_t left = input.size();
   std::string out;
   out.reserve(input.size() * 3 / 2);
   while (conv.Convert(in, left, out) != 0) {
+    if (strict) return std::nullopt;
     // An undecodable byte (or a lead byte cut off at the end) stands for one unknown character;
     // skipping just that byte lets the next valid character through.
     out += kReplacement;
@@ -63,9 +76,17 @@ std::string CodePageToUtf8(std::string_view cp932) {
   return out;
 }
 
+}  // namespace
+
+std::string CodePageToUtf8(std::string_view cp932) { return *Decode(cp932, false); }
+
+std::optional<std::string> StrictCodePageToUtf8(std::string_view cp932) {
+  return Decode(cp932, true);
+}
+
 std::optional<std::string> Utf8ToCodePage(std::string_view utf8) {
   if (!IsValidUtf8(utf8)) return std::nullopt;
-  TIconv conv(kCodePage, "UTF-8");
+  TIconv& conv = Utf8ToCodePageConverter();
   std::string input(utf8);
   char* in = input.data();
   std::size_t left = input.size();

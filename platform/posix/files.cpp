@@ -7,8 +7,8 @@
 
 #include <cerrno>
 #include <cstring>
-#include <random>
 
+#include "platform/temp_file.h"
 #include "platform/text_compare.h"
 
 namespace {
@@ -52,22 +52,17 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
-// Creates a new, empty temporary file beside path and returns its name and descriptor.
-std::string CreateTempBeside(const std::string& path, mode_t mode, int& fd) {
-  static std::mt19937 random{std::random_device{}()};
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string temp = path + ".~" + std::to_string(random() % 1000000) + ".tmp";
-    fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-    if (fd >= 0 || errno != EEXIST) return temp;
-  }
-  return {};
-}
-
 // Writes bytes to a temporary file beside path and renames it over path. Returns 0 or errno.
 int ReplaceAtomically(const std::string& path, std::string_view bytes, mode_t mode) {
-  int fd;
-  const std::string temp = CreateTempBeside(path, mode, fd);
-  if (fd < 0) return errno ? errno : EEXIST;
+  int fd = -1;
+  int openError = 0;
+  const std::string temp = CreateTempBeside(path, [&](const std::string& name) {
+    fd = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd >= 0) return TTempCreate::ttcCreated;
+    openError = errno;
+    return openError == EEXIST ? TTempCreate::ttcNameTaken : TTempCreate::ttcFailed;
+  });
+  if (temp.empty()) return openError;
   TFd file(fd);
   int error = 0;
   if (!WriteAll(fd, bytes) || fsync(fd) != 0) error = errno ? errno : EIO;

@@ -40,6 +40,13 @@ std::string CodePageToUtf8(std::string_view cp932) {
   return Narrow(CP_UTF8, Widen(kCodePage, 0, cp932, ok), nullptr);
 }
 
+std::optional<std::string> StrictCodePageToUtf8(std::string_view cp932) {
+  bool ok;
+  const std::wstring wide = Widen(kCodePage, MB_ERR_INVALID_CHARS, cp932, ok);
+  if (!ok) return std::nullopt;
+  return Narrow(CP_UTF8, wide, nullptr);
+}
+
 std::optional<std::string> Utf8ToCodePage(std::string_view utf8) {
   bool ok;
   const std::wstring wide = Widen(CP_UTF8, MB_ERR_INVALID_CHARS, utf8, ok);

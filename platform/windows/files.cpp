@@ -1,5 +1,6 @@
 #include "platform/files.h"
 
+#include "platform/temp_file.h"
 #include "platform/text_compare.h"
 #include "platform/windows/wide.h"
 
@@ -53,36 +54,43 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 void WriteFileAtomic(const std::string& path, std::string_view bytes) {
-  const std::string temp = path + ".~tmp";
-  const std::wstring wideTemp = Widen(temp);
+  HANDLE created = INVALID_HANDLE_VALUE;
+  const std::string temp = CreateTempBeside(path, [&](const std::string& name) {
+    created = CreateFileW(Widen(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (created != INVALID_HANDLE_VALUE) return TTempCreate::ttcCreated;
+    return GetLastError() == ERROR_FILE_EXISTS ? TTempCreate::ttcNameTaken : TTempCreate::ttcFailed;
+  });
+  if (temp.empty()) throw TFileError(ErrorText(path));
+  std::string error;
   {
-    THandle file(CreateFileW(wideTemp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) throw TFileError(ErrorText(path));
+    THandle file(created);
     DWORD written = 0;
     const bool ok =
         WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
         written == bytes.size() && FlushFileBuffers(file.get());
-    if (!ok) {
-      const std::string error = ErrorText(path);
-      CloseHandle(file.get());
-      DeleteFileW(wideTemp.c_str());
-      throw TFileError(error);
-    }
+    if (!ok) error = ErrorText(path);
   }
-  if (!MoveFileExW(wideTemp.c_str(), Widen(path).c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    const std::string error = ErrorText(path);
+  const std::wstring wideTemp = Widen(temp);
+  if (error.empty() && !MoveFileExW(wideTemp.c_str(), Widen(path).c_str(),
+                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    error = ErrorText(path);
+  }
+  if (!error.empty()) {
     DeleteFileW(wideTemp.c_str());
     throw TFileError(error);
   }
 }
 
 bool FileCopy(const std::string& source, const std::string& dest, bool failIfExists) {
-  if (failIfExists) return CopyFileW(Widen(source).c_str(), Widen(dest).c_str(), TRUE) != 0;
+  const std::wstring wideSource = Widen(source);
+  if (failIfExists) return CopyFileW(wideSource.c_str(), Widen(dest).c_str(), TRUE) != 0;
   // Copy beside the destination first, so that a failed copy leaves the old file whole.
-  const std::string temp = dest + ".~tmp";
-  if (!CopyFileW(Widen(source).c_str(), Widen(temp).c_str(), FALSE)) return false;
+  const std::string temp = CreateTempBeside(dest, [&](const std::string& name) {
+    if (CopyFileW(wideSource.c_str(), Widen(name).c_str(), TRUE)) return TTempCreate::ttcCreated;
+    return GetLastError() == ERROR_FILE_EXISTS ? TTempCreate::ttcNameTaken : TTempCreate::ttcFailed;
+  });
+  if (temp.empty()) return false;
   const DWORD destAttr = GetFileAttributesW(Widen(dest).c_str());
   const bool destReadOnly =
       destAttr != INVALID_FILE_ATTRIBUTES && (destAttr & FILE_ATTRIBUTE_READONLY);

@@ -41,11 +41,41 @@ TEST(CodePageTest, CharactersWithoutCodePageFormGiveNothing) {
   EXPECT_EQ(Utf8ToCodePage(""), "");
 }
 
-TEST(TextFileTest, DetectsUtf8WithAndWithoutMarkElseCodePage) {
+TEST(TextFileTest, MarkMeansUtf8ElseCodePageWhenValidElseUtf8) {
   EXPECT_EQ(DecodeText("\xEF\xBB\xBF表"), "表");
-  EXPECT_EQ(DecodeText("表"), "表");
+  EXPECT_EQ(DecodeText("\xEF\xBB\xBF\x95\x5C"), "\xEF\xBF\xBD\\");
   EXPECT_EQ(DecodeText(kHyouSjis), kHyouUtf8);
+  // Half-width katakana whose bytes are also well-formed UTF-8 ("ķ.mp3").
+  EXPECT_EQ(DecodeText("\xC4\xB7.mp3"), "ﾄｷ.mp3");
+  EXPECT_EQ(DecodeText("/m/日本語.mp3"), "/m/日本語.mp3");
+  EXPECT_EQ(DecodeText("a\xA0\x95"), "a\xEF\xBF\xBD\xEF\xBF\xBD");
   EXPECT_EQ(DecodeText("ascii"), "ascii");
+}
+
+// Every character of the code page, and every pair of half-width katakana (whose bytes are often
+// well-formed UTF-8), in a path: what is written reads back the same.
+TEST(TextFileTest, EveryCodePageCharacterReadsBackAsWritten) {
+  std::vector<std::string> characters;
+  const auto add = [&](std::string bytes) {
+    if (auto utf8 = StrictCodePageToUtf8(bytes)) characters.push_back(*utf8);
+  };
+  for (int b = 0x20; b <= 0xFF; ++b) add(std::string(1, static_cast<char>(b)));
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    for (int trail = 0x40; trail <= 0xFC; ++trail) {
+      add({static_cast<char>(lead), static_cast<char>(trail)});
+    }
+  }
+  ASSERT_GT(characters.size(), 7000u);
+  std::vector<std::string> katakana;
+  for (int b = 0xA1; b <= 0xDF; ++b) katakana.push_back(CodePageToUtf8(std::string(1, b)));
+  for (const std::string& a : katakana) {
+    for (const std::string& b : katakana) characters.push_back(a + b);
+  }
+  for (const std::string& c : characters) {
+    const std::vector<std::string> lines{"/m/" + c + ".mp3", c};
+    const std::string bytes = EncodeTextLines(lines, TTextEncoding::tenCodePageOrUtf8);
+    ASSERT_EQ(SplitLines(DecodeText(bytes)), lines) << c;
+  }
 }
 
 TEST(TextFileTest, SplitsAtEveryKindOfLineEnd) {

@@ -66,6 +66,21 @@ TEST(FilesTest, AtomicWriteReplacesWholeOrNotAtAll) {
   EXPECT_EQ(ListFiles(dir.path(), "*"), std::vector<std::string>{"a.m3u"});
 }
 
+// Names as long as the file system allows (255 bytes: 83 Japanese characters and "ab.mp3").
+TEST(FilesTest, LongestNamesCanBeWrittenAndCopiedOver) {
+  TTempDir dir;
+  std::string name = "ab.mp3";
+  for (int i = 0; i < 83; ++i) name.insert(0, "曲");
+  ASSERT_EQ(name.size(), 255u);
+  WriteFileAtomic(dir / name, "first");
+  WriteFileAtomic(dir / name, "second");
+  EXPECT_EQ(ReadBytes(dir / name), "second");
+  WriteBytes(dir / "src.mp3", "copied");
+  EXPECT_TRUE(FileCopy(dir / "src.mp3", dir / name, false));
+  EXPECT_EQ(ReadBytes(dir / name), "copied");
+  EXPECT_EQ(ListFiles(dir.path(), "*").size(), 2u);
+}
+
 TEST(FilesTest, ListingMatchesWildcardsWithoutRegardToCase) {
   TTempDir dir;
   for (const char* name : {"a.mp3", "B.MP3", "c.Mp3", "d.mp3.txt", "e.wav", "曲.mp3"}) {

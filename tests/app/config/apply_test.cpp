@@ -174,15 +174,27 @@ TEST_F(ApplyTest, GameFilesKeepTheNamesTheirOwnTableGaveThem) {
 TEST_F(ApplyTest, GameNameTheTableCannotHoldStopsBeforeAnythingChanges) {
   Assign(1, Own("one.mp3"));
   ASSERT_TRUE(Apply());
-  WriteBytes(music_ + "/Config.org", std::string(kGameTable) + "5 bad\x81 byte\r\n");
+  WriteBytes(music_ + "/Config.org", std::string(kGameTable) + "; note\r\n5 bad\x81 byte\r\n");
   defaults_.LoadFromGameTable(music_ + "/Config.org");
   const TSnapshot before = TakeSnapshot(music_);
   Assign(2, Own("two.mp3"));
   EXPECT_FALSE(Apply());
-  ASSERT_EQ(prompts_.Messages.size(), 1u);
-  EXPECT_TRUE(prompts_.Messages[0].starts_with(music_ + "/Config.txt: ")) << prompts_.Messages[0];
+  EXPECT_EQ(prompts_.Messages, std::vector<std::string>{
+                                   "Config.orgの6行目に、Config.txtに書き込めない文字があります"});
   EXPECT_EQ(TakeSnapshot(music_), before);
   EXPECT_TRUE(Apply(kDefaultConfigName));
+}
+
+// "ﾂｱ" in Shift-JIS is also well-formed UTF-8 (for "±"): every Apply must still find the copy
+// of the one before in the table and replace it.
+TEST_F(ApplyTest, CopiesWithHalfWidthKatakanaNamesDoNotPileUp) {
+  Assign(1, Own("ﾂｱ.mp3"));
+  for (int i = 0; i < 3; ++i) ASSERT_TRUE(Apply());
+  EXPECT_EQ(Table(), "1 \xC2\xB1\r\n2 battle\r\n3 town,loop\r\n4 ending\r\n");
+  EXPECT_EQ(ListFiles(music_, "*.mp3").size(), 5u);
+  ASSERT_TRUE(Apply(kDefaultConfigName));
+  EXPECT_EQ(ListFiles(music_, "*.mp3").size(), 4u);
+  EXPECT_TRUE(prompts_.Messages.empty());
 }
 
 TEST_F(ApplyTest, NamesHoldOnlyCharactersTheTableCanCarry) {

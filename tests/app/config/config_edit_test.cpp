@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/app/config/fake_prompts.h"
+
 namespace {
 
 class ConfigEditTest : public ::testing::Test {
@@ -80,6 +82,17 @@ TEST_F(ConfigEditTest, FirstUserItemOfASceneWinsAndUnknownScenesAreNotSameAsDefa
   TKorvaConfigItem& stray = user_.Add();
   stray.Scene = 42;
   EXPECT_FALSE(IsSameAsDefault(stray, defaults_));
+}
+
+// A path a playlist would read back as another one is refused before it reaches a scene.
+TEST(CanAssignFileTest, RefusesNamesAPlaylistCannotHold) {
+  TFakePrompts prompts;
+  EXPECT_TRUE(CanAssignFile("/m/曲 ﾄｷ.mp3", prompts));
+  for (const char* path : {"/m/a\nb.mp3", "/m/a\rb.mp3", "/m/\xFF.mp3", "/m/\uFFFD.mp3"}) {
+    EXPECT_FALSE(CanAssignFile(path, prompts)) << path;
+  }
+  ASSERT_EQ(prompts.Messages.size(), 4u);
+  EXPECT_EQ(prompts.Messages[0], std::string("/m/a\nb.mp3") + kMsgCannotAssign);
 }
 
 }  // namespace

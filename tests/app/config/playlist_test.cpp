@@ -56,6 +56,17 @@ TEST(PlaylistTest, RoundTripKeepsItemsAndOrderInShiftJis) {
   EXPECT_EQ(Load(dir / "c.m3u"), items);
 }
 
+// Shift-JIS half-width katakana whose bytes are well-formed UTF-8 too ("ķ", "±").
+TEST(PlaylistTest, HalfWidthKatakanaPathsReadBackUnchanged) {
+  TTempDir dir;
+  const std::vector<TItem> items{{5, false, "/music/ﾄｷ.mp3", ""}, {6, true, "/music/ﾂｱ.mp3", "ﾂｱ"}};
+  TKorvaConfig config;
+  Fill(config, items);
+  config.SaveToPlaylist(dir / "k.m3u");
+  EXPECT_NE(ReadBytes(dir / "k.m3u").find("/music/\xC4\xB7.mp3\r\n"), std::string::npos);
+  EXPECT_EQ(Load(dir / "k.m3u"), items);
+}
+
 TEST(PlaylistTest, PathsWithoutShiftJisFormRoundTripThroughUtf8) {
   TTempDir dir;
   const std::vector<TItem> items{{1, false, "/music/Ärger/😀.mp3", "Ünïcode"}};
@@ -111,6 +122,10 @@ TEST(PlaylistTest, WrongHeaderOrTooFewLinesGiveAnEmptyConfiguration) {
   EXPECT_TRUE(Load(dir / "b.m3u").empty());
   EXPECT_TRUE(Load(dir / "c.m3u").empty());
   EXPECT_THROW(Load(dir / "missing.m3u"), TFileError);
+  // A playlist that cannot be read leaves no items of another one behind.
+  config.Add();
+  EXPECT_THROW(config.LoadFromPlaylist(dir / "missing.m3u"), TFileError);
+  EXPECT_EQ(config.Count(), 0);
 }
 
 TEST(PlaylistTest, FailedSaveKeepsTheOldFile) {

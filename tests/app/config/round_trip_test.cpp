@@ -41,7 +41,7 @@ TEST(RoundTripTest, DemoGameComesBackExactlyAfterRestoringTheDefault) {
   EXPECT_EQ(withBackup.size(), pristine.size() + 1);
 
   ASSERT_TRUE(CreateConfigFile("デモ", kDefaultConfigName, prompts, program));
-  EXPECT_EQ(ListConfigs(program), std::vector<std::string>{"デモ"});
+  EXPECT_EQ(ListConfigs(program, prompts), std::vector<std::string>{"デモ"});
   TKorvaConfig user;
   user.LoadFromPlaylist(ConfigFileName("デモ", program));
   EXPECT_EQ(user.Count(), 0);

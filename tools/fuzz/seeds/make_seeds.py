@@ -66,3 +66,29 @@ write("fuzz_frame_header", "layer1.mp3", frames(3, b"\xff\xff\x1a\x00", 48))
 # One real encoder's output: lame's ID3v2 and ID3v1 tags around a Xing frame.
 with open(os.path.join(HERE, "../../../tests/mp3player/compo/data/lame_tags.mp3"), "rb") as f:
     write("fuzz_mp3_info", "lame_tags.mp3", f.read())
+
+# Text files as Korva and other programs write them: Shift-JIS (with half-width katakana whose
+# bytes are well-formed UTF-8 too, and a trail byte that is the backslash), UTF-8 with and
+# without a byte-order mark, CR LF, lone CR and lone LF line ends, and bytes that are no text.
+def sjis(text):
+    return text.encode("cp932")
+
+
+playlist = "#EXTM3U\r\n#KORVA\r\n#KORVANUM:12,1\r\n#EXTINF:123,アーティスト - 表題\r\n" \
+    "C:\\音楽\\表\\ソング.mp3\r\n#KORVANUM:3,0\r\n#EXTINF:\r\n/m/ﾄｷ.mp3\r\n" \
+    "#KORVANUM:x,1\n/skipped.mp3\n#KORVANUM:4\r/four.mp3\r"
+write("fuzz_playlist", "sjis.m3u", sjis(playlist))
+write("fuzz_playlist", "utf8_bom.m3u", b"\xef\xbb\xbf" + "#EXTM3U\r\n#KORVA\r\n#KORVANUM:1,0\r\n"
+      "#EXTINF:Ü\r\n/music/Ärger/😀.mp3\r\n".encode())
+table = "1 title,loop\r\n2 battle\r\n3 \"town music\",LOP\r\n4 ﾂｱ\r\n5 曲,lop,x\r\n" \
+    "x not a scene\r\n6\r\n7 a,,\r\n8 \"q\"\"uote\" loop\r\n"
+write("fuzz_game_table", "sjis.txt", sjis(table))
+write("fuzz_game_table", "bad_byte.txt", b"1 title,loop\r\n5 bad\x81 byte\r\n")
+ini = "[DEFAULT]\r\nVolume=200\r\nLeft = 10\r\n; Left=0\r\nFileColumnName='96'\r\n\r\n" \
+    "[other]\r\nLeft=1\r\n[default]\r\n0=オープニング\r\n1=\"戦闘\"\r\n"
+write("fuzz_ini", "settings.ini", sjis(ini))
+write("fuzz_ini", "labels.dat", b"\xef\xbb\xbf[DEFAULT]\n0=\xc3\x84\n31=x\n")
+write("fuzz_text", "sjis.txt", sjis(playlist + table))
+write("fuzz_text", "katakana.txt", b"\xc4\xb7.mp3\r\n\xc2\xb1\r\n")
+write("fuzz_text", "utf8.txt", "日本語.mp3\nÄrger\r".encode())
+write("fuzz_text", "bom_bad.txt", b"\xef\xbb\xbfa\xff\x95\\\r\n")
