@@ -31,7 +31,7 @@ struct TConfigViewContext {
   std::string ProgramFolder;                             // where the configurations' playlists are
   TMP3Info* Tags = nullptr;
   TFileListView* FileList = nullptr;
-  IPrompts* Prompts = nullptr;  // shows errors of reading and writing playlists
+  IPrompts* Prompts = nullptr;  // shows errors of reading and writing playlists; required
   // The window's rule for whether the box shows "<標準>".
   std::function<bool()> IsDefaultSelected;
 };
@@ -72,8 +72,9 @@ class TConfigView : public QObject {
  private:
   void CreatePopupMenu();
   void ConnectSignals();
-  void SavePreviousConfig();
-  void FillRows();
+  bool SavePreviousConfig();
+  void SelectEntry(const std::string& name);
+  bool FillRows();
   // The item that plays for the game's row: its own default item, or the user's override of
   // its scene.
   const TKorvaConfigItem* ItemPlayingAt(int row) const;
