@@ -139,7 +139,7 @@ bool TConfigView::FillRows() {
       *ctx_.CurrentConfigName = name;
     } catch (const std::exception& error) {
       ctx_.CurrentConfigName->clear();
-      if (ctx_.Prompts != nullptr) ctx_.Prompts->ShowMessage(error.what());
+      ctx_.Prompts->ShowMessage(error.what());
       loaded = false;
     }
   }

@@ -44,7 +44,9 @@ class TConfigView : public QObject {
  public:
   explicit TConfigView(TConfigViewContext context, QObject* parent = nullptr);
 
-  // Shows the configuration selected in the box, after saving the one shown before.
+  // Shows the configuration selected in the box, after saving the one shown before. When that
+  // cannot be saved, the box goes back to it; when the selected one cannot be read, to the one
+  // shown before.
   void ShowSelectedConfig();
   // True when the box shows a user configuration (not "<標準>", not nothing).
   bool IsUserConfigSelected() const;

@@ -35,6 +35,16 @@ class ConfigManagementTest : public testing::Test {
     for (int row : rows) form_->ListViewConfig->topLevelItem(row)->setSelected(true);
   }
 
+  // "first" and "second", which overrides scene 1 with x.mp3; "first" is shown.
+  void ShowFirstOfTwoConfigurations() {
+    NewConfig("first");
+    NewConfig("second");
+    SelectScenes({1});
+    SelectFile(game_.Path("music"), "x.mp3");
+    form_->AssignSelectedFile();
+    form_->SelectConfig(BoxEntries().indexOf("first"));
+  }
+
   bool RowIsOverride(int row) const { return !form_->ConfigRowItem(row)->IsDefault; }
   QStringList BoxEntries() const {
     QStringList entries;
@@ -202,12 +212,7 @@ TEST_F(ConfigManagementTest, AFailedSaveReportsThePathAndCancelsTheNewConfigurat
 // The playlist of the shown configuration cannot be written: leaving it shows why and stays on
 // it, so its overrides never go into another playlist, and "<標準>" never becomes deletable.
 TEST_F(ConfigManagementTest, AConfigurationThatCannotBeSavedStaysShown) {
-  NewConfig("first");
-  NewConfig("second");
-  SelectScenes({1});
-  SelectFile(game_.Path("music"), "x.mp3");
-  form_->AssignSelectedFile();
-  form_->SelectConfig(BoxEntries().indexOf("first"));
+  ShowFirstOfTwoConfigurations();
   SelectScenes({0});
   form_->AssignSelectedFile();
   const std::string first = game_.Path("prog/first.m3u");
@@ -237,12 +242,7 @@ TEST_F(ConfigManagementTest, AConfigurationThatCannotBeSavedStaysShown) {
 
 // A playlist that cannot be read is not shown, so that nothing is saved over it later.
 TEST_F(ConfigManagementTest, AConfigurationThatCannotBeReadIsNotShown) {
-  NewConfig("first");
-  NewConfig("second");
-  SelectScenes({1});
-  SelectFile(game_.Path("music"), "x.mp3");
-  form_->AssignSelectedFile();
-  form_->SelectConfig(BoxEntries().indexOf("first"));
+  ShowFirstOfTwoConfigurations();
   const std::string second = game_.Path("prog/second.m3u");
   const std::string second_saved = TGameFolder::ReadFile(second);
   std::filesystem::permissions(second, std::filesystem::perms::owner_write);
