@@ -3,11 +3,13 @@
 #include <QAction>
 #include <QComboBox>
 #include <QMenu>
+#include <QSignalBlocker>
 #include <QTreeWidget>
 #include <algorithm>
 #include <exception>
 
 #include "app/config/config_edit.h"
+#include "app/config/config_files.h"
 #include "app/config/config_names.h"
 #include "app/config/debug_out.h"
 #include "app/config/korva_config.h"
@@ -77,42 +79,78 @@ const TKorvaConfigItem* TConfigView::RowItem(int row) const {
 }
 
 void TConfigView::ShowSelectedConfig() {
-  ctx_.List->clear();
-  row_items_.clear();
-  if (ctx_.ComboBoxConfigs->currentIndex() < 0) return;
-  try {
-    SavePreviousConfig();
-    FillRows();
-  } catch (const std::exception& error) {
-    // Whatever the rows show so far stays; the columns are sized and drawing resumes as usual.
-    ctx_.List->resizeColumnToContents(ccPath);
-    ctx_.List->setUpdatesEnabled(true);
-    if (ctx_.Prompts != nullptr) ctx_.Prompts->ShowMessage(error.what());
+  if (ctx_.ComboBoxConfigs->currentIndex() < 0) {
+    ctx_.List->clear();
+    row_items_.clear();
     return;
+  }
+  // The overrides in memory belong to the configuration shown until now. When they cannot reach
+  // its playlist, the box goes back to it and nothing changes, so that they are neither lost
+  // nor ever saved under another configuration's name.
+  if (!SavePreviousConfig()) {
+    SelectEntry(*ctx_.CurrentConfigName);
+    return;
+  }
+  const std::string previous = *ctx_.CurrentConfigName;
+  if (!FillRows()) {
+    // The configuration shown before has just been saved, so showing it again loses nothing.
+    SelectEntry(previous);
+    if (previous.empty() || !FillRows()) {
+      SelectEntry("");
+      FillRows();
+    }
   }
   ctx_.ActionDeleteConfig->setEnabled(IsUserConfigSelected());
 }
 
-// The configuration shown until now goes back to its playlist, unless that has been deleted.
-void TConfigView::SavePreviousConfig() {
-  if (ctx_.CurrentConfigName->empty()) return;
-  const std::string path = ConfigFileName(*ctx_.CurrentConfigName, ctx_.ProgramFolder);
-  DebugOut("Save=" + path);
-  if (FileExists(path)) ctx_.UserConfig->SaveToPlaylist(path);
+bool TConfigView::SavePreviousConfig() {
+  if (ctx_.CurrentConfigName->empty()) return true;
+  // A configuration whose playlist has been deleted is not recreated.
+  if (!FileExists(ConfigFileName(*ctx_.CurrentConfigName, ctx_.ProgramFolder))) return true;
+  return SaveUserConfig(*ctx_.UserConfig, *ctx_.CurrentConfigName, *ctx_.Prompts,
+                        ctx_.ProgramFolder);
 }
 
-void TConfigView::FillRows() {
-  ctx_.List->setUpdatesEnabled(false);
-  ctx_.List->setColumnWidth(ccPath, 0);
+// Selects the entry of a configuration in the box without showing it; "" is "<標準>". An entry
+// that is no longer in the box is put back, so that the configuration in memory stays shown.
+void TConfigView::SelectEntry(const std::string& name) {
+  const QString entry = Utf8(name.empty() ? std::string(kDefaultConfigName) : name);
+  const QSignalBlocker blocker(ctx_.ComboBoxConfigs);
+  int index = ctx_.ComboBoxConfigs->findText(entry, Qt::MatchExactly);
+  if (index < 0) {
+    ctx_.ComboBoxConfigs->addItem(entry);
+    index = ctx_.ComboBoxConfigs->count() - 1;
+  }
+  ctx_.ComboBoxConfigs->setCurrentIndex(index);
+}
+
+// Fills the rows of the entry selected in the box; false when its playlist cannot be read, which
+// the person is told. Then nothing of any configuration is in memory and no rows are shown.
+bool TConfigView::FillRows() {
+  ctx_.List->clear();
+  row_items_.clear();
+  bool loaded = true;
   if (ctx_.IsDefaultSelected()) {
     ctx_.CurrentConfigName->clear();
   } else {
-    *ctx_.CurrentConfigName = ctx_.ComboBoxConfigs->currentText().toStdString();
-    ctx_.UserConfig->LoadFromPlaylist(ConfigFileName(*ctx_.CurrentConfigName, ctx_.ProgramFolder));
+    const std::string name = ctx_.ComboBoxConfigs->currentText().toStdString();
+    try {
+      ctx_.UserConfig->LoadFromPlaylist(ConfigFileName(name, ctx_.ProgramFolder));
+      *ctx_.CurrentConfigName = name;
+    } catch (const std::exception& error) {
+      ctx_.CurrentConfigName->clear();
+      ctx_.Prompts->ShowMessage(error.what());
+      loaded = false;
+    }
   }
-  for (int row = 0; row < ctx_.DefaultConfig->Count(); ++row) AddRow(row);
+  ctx_.List->setUpdatesEnabled(false);
+  ctx_.List->setColumnWidth(ccPath, 0);
+  if (loaded) {
+    for (int row = 0; row < ctx_.DefaultConfig->Count(); ++row) AddRow(row);
+  }
   ctx_.List->resizeColumnToContents(ccPath);
   ctx_.List->setUpdatesEnabled(true);
+  return loaded;
 }
 
 const TKorvaConfigItem* TConfigView::ItemPlayingAt(int row) const {

@@ -31,7 +31,7 @@ struct TConfigViewContext {
   std::string ProgramFolder;                             // where the configurations' playlists are
   TMP3Info* Tags = nullptr;
   TFileListView* FileList = nullptr;
-  IPrompts* Prompts = nullptr;  // shows errors of reading and writing playlists
+  IPrompts* Prompts = nullptr;  // shows errors of reading and writing playlists; required
   // The window's rule for whether the box shows "<標準>".
   std::function<bool()> IsDefaultSelected;
 };
@@ -44,7 +44,9 @@ class TConfigView : public QObject {
  public:
   explicit TConfigView(TConfigViewContext context, QObject* parent = nullptr);
 
-  // Shows the configuration selected in the box, after saving the one shown before.
+  // Shows the configuration selected in the box, after saving the one shown before. When that
+  // cannot be saved, the box goes back to it; when the selected one cannot be read, to the one
+  // shown before.
   void ShowSelectedConfig();
   // True when the box shows a user configuration (not "<標準>", not nothing).
   bool IsUserConfigSelected() const;
@@ -72,8 +74,9 @@ class TConfigView : public QObject {
  private:
   void CreatePopupMenu();
   void ConnectSignals();
-  void SavePreviousConfig();
-  void FillRows();
+  bool SavePreviousConfig();
+  void SelectEntry(const std::string& name);
+  bool FillRows();
   // The item that plays for the game's row: its own default item, or the user's override of
   // its scene.
   const TKorvaConfigItem* ItemPlayingAt(int row) const;

@@ -26,7 +26,17 @@ constexpr int kNumberRole = Qt::UserRole;
 
 bool IsNumericColumn(int column) { return column >= fcSize && column <= fcDate; }
 
+// The column each sort action sorts by, in tag order: name, title, artist, size, date and time,
+// and the path, which the folder column sorts by.
+constexpr std::array<int, 6> kSortActionColumns = {fcName, fcTitle, fcArtist,
+                                                   fcSize, fcDate,  fcFolder};
+
 std::string Utf8(const QString& text) { return text.toStdString(); }
+
+// Folder and name: rows of one folder sort by name, as the folder column leaves them unordered.
+std::string RowPath(const QTreeWidgetItem* row) {
+  return JoinPath(Utf8(row->text(fcFolder)), Utf8(row->text(fcName)));
+}
 
 std::string WithoutTrailingSeparator(std::string path) {
   while (path.size() > 1 && path.back() == kPathSeparator) path.pop_back();
@@ -93,8 +103,12 @@ void TFileListView::ConnectSignals() {
     PopupMenuFiles->popup(ctx_.List->viewport()->mapToGlobal(pos));
   });
   for (QAction* action : ctx_.SortActions) {
-    connect(action, &QAction::triggered, this,
-            [this, action] { SortFiles(action->data().toInt()); });
+    connect(action, &QAction::triggered, this, [this, action] {
+      const int tag = action->data().toInt();
+      if (tag >= 0 && tag < static_cast<int>(kSortActionColumns.size())) {
+        SortFiles(kSortActionColumns[tag]);
+      }
+    });
   }
   connect(ctx_.ActionUpdateTree, &QAction::triggered, this, &TFileListView::UpdateTree);
 }
@@ -147,6 +161,7 @@ bool TFileListView::CompareRows(const QTreeWidgetItem* a, const QTreeWidgetItem*
     const qlonglong nb = b->data(column, kNumberRole).toLongLong();
     return direction * (nb < na ? -1 : nb > na ? 1 : 0) < 0;
   }
+  if (column == fcFolder) return direction * CompareNames(RowPath(a), RowPath(b)) < 0;
   return direction * CompareNames(Utf8(a->text(column)), Utf8(b->text(column))) < 0;
 }
 
@@ -180,7 +195,7 @@ void TFileListView::UpdateSortActions() {
 std::string TFileListView::SelectedFilePath() const {
   const QList<QTreeWidgetItem*> selected = ctx_.List->selectedItems();
   if (selected.isEmpty()) return {};
-  return JoinPath(Utf8(selected.first()->text(fcFolder)), Utf8(selected.first()->text(fcName)));
+  return RowPath(selected.first());
 }
 
 void TFileListView::ShowFileInfo(const std::string& path) {

@@ -46,11 +46,12 @@ void TFormMain::SelectConfig(int index) {
   ShowSelectedConfig();
 }
 
+// The overrides in memory are written to the playlist of the configuration they belong to,
+// which the box shows; never under another name.
 bool TFormMain::SaveCurrentConfig() {
   if (ComboBoxConfigs->currentIndex() < 0) return false;
-  if (IsDefaultSelected()) return true;
-  return SaveUserConfig(UserConfig, ToStd(ComboBoxConfigs->currentText()), Prompts(),
-                        PlaylistFolder());
+  if (IsDefaultSelected() || CurrentConfigName.empty()) return true;
+  return SaveUserConfig(UserConfig, CurrentConfigName, Prompts(), PlaylistFolder());
 }
 
 void TFormMain::ActionApplyExecute() {
@@ -82,16 +83,18 @@ void TFormMain::ActionNewConfigExecute() {
 
 void TFormMain::ActionDeleteConfigExecute() {
   const int index = ComboBoxConfigs->currentIndex();
-  if (index < 0) return;
+  if (index < 0 || IsDefaultSelected()) return;
   const std::string name = ToStd(ComboBoxConfigs->currentText());
   if (Prompts().Ask(name + kMsgDeleteQuestion, TPromptIcon::pciWarning,
                     TPromptButtons::pcbOkCancel) != TPromptAnswer::pcaOk)
     return;
+  // A configuration exists as long as its playlist does: one that cannot be deleted stays in the
+  // box and stays shown, with the edits not saved yet.
+  if (!DeleteConfigFile(name, Prompts(), PlaylistFolder())) return;
   {
     const QSignalBlocker blocker(ComboBoxConfigs);
     ComboBoxConfigs->removeItem(index);
   }
-  DeleteConfigFile(name, Prompts(), PlaylistFolder());
   SelectConfig(std::min(index, ComboBoxConfigs->count() - 1));
 }
 

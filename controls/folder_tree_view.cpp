@@ -111,6 +111,9 @@ TFolderTreeView::TFolderTreeView(QWidget* parent) : QTreeWidget(parent) {
   }
   connect(this, &QTreeWidget::itemExpanded, this, &TFolderTreeView::NodeExpanding);
   connect(this, &QTreeWidget::itemChanged, this, &TFolderTreeView::NodeChanged);
+  // The event that selected a node is finished before the node may go away.
+  connect(this, &QTreeWidget::itemSelectionChanged, this, &TFolderTreeView::DropSelectedIfGone,
+          Qt::QueuedConnection);
   LoadDrives(drive_types_);
 }
 
@@ -200,6 +203,9 @@ TFolderTreeNode* TFolderTreeView::SelectPath(const std::string& path) {
       node = BestPrefixNode(ChildNodes(node), path);
     }
   }
+  // A folder deleted on disk may still have its node; that is not selected. The node's own path
+  // is asked, since the path given may differ from it in letter case.
+  if (found != nullptr && !DirectoryExists(found->Path())) found = nullptr;
   if (found != nullptr) {
     setCurrentItem(found);
     scrollToItem(found);
@@ -312,6 +318,22 @@ void TFolderTreeView::NodeExpanding(QTreeWidgetItem* item) {
     FillChildren(node);
   }
   if (node->childCount() == 0) node->setExpanded(false);
+}
+
+// A node whose folder was deleted on disk gives way to the nearest folder above it that still
+// exists, which is selected and brought up to date, so that nothing shows a folder that is gone.
+void TFolderTreeView::DropSelectedIfGone() {
+  std::string path;
+  TFolderTreeNode* node = GetSelectedPath(path);
+  if (node == nullptr || DirectoryExists(path)) return;
+  auto* parent = static_cast<TFolderTreeNode*>(node->parent());
+  while (parent != nullptr && !DirectoryExists(parent->Path())) {
+    parent = static_cast<TFolderTreeNode*>(parent->parent());
+  }
+  if (parent == nullptr) return;
+  setCurrentItem(parent);
+  TWaitBracket wait(*this);
+  RefreshNode(parent, false);
 }
 
 void TFolderTreeView::NodeChanged(QTreeWidgetItem* item) {

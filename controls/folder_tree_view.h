@@ -65,7 +65,7 @@ class TFolderTreeView : public QTreeWidget {
   // The selected node and its path; null and an empty path when nothing is selected.
   virtual TFolderTreeNode* GetSelectedPath(std::string& path) const;
   // Finds, reads down to and selects the node of a folder; null (and the selection unchanged)
-  // when the folder is not in the tree.
+  // when the folder does not exist or is not in the tree.
   virtual TFolderTreeNode* SelectPath(const std::string& path);
   // Reads a node's subfolders and, with all, those of every folder below it.
   virtual void LoadSubtree(TFolderTreeNode* node, bool all);
@@ -97,6 +97,7 @@ class TFolderTreeView : public QTreeWidget {
   void DecorateFolderNode(TFolderTreeNode* node);
   void NodeExpanding(QTreeWidgetItem* item);
   void NodeChanged(QTreeWidgetItem* item);
+  void DropSelectedIfGone();
   void RefreshExpanded(TFolderTreeNode* node);
   void RefreshMark(TFolderTreeNode* node);
   void ExpandSubtree(TFolderTreeNode* node);

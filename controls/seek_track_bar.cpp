@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QWheelEvent>
 
 namespace {
 
@@ -39,18 +38,6 @@ void TSeekTrackBar::keyPressEvent(QKeyEvent* event) {
   }
   triggerAction(action);
   event->accept();
-}
-
-void TSeekTrackBar::wheelEvent(QWheelEvent* event) {
-  if (!Reversed()) {
-    QSlider::wheelEvent(event);
-    return;
-  }
-  QWheelEvent reversed(event->position(), event->globalPosition(), -event->pixelDelta(),
-                       -event->angleDelta(), event->buttons(), event->modifiers(), event->phase(),
-                       event->inverted(), event->source());
-  QSlider::wheelEvent(&reversed);
-  event->setAccepted(reversed.isAccepted());
 }
 
 void TSeekTrackBar::focusOutEvent(QFocusEvent* event) {

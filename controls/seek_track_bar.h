@@ -3,8 +3,9 @@
 #include <QSlider>
 #include <functional>
 
-// The slider of the play position and the volume. On a horizontal bar the "upward" keys and the
-// wheel move the thumb to the right, towards larger positions, as a seek bar should.
+// The slider of the play position and the volume. On a horizontal bar the "upward" keys move the
+// thumb to the right, towards larger positions, as a seek bar should; a wheel turned up does so
+// already on Qt's slider, so the wheel is left to it.
 class TSeekTrackBar : public QSlider {
   Q_OBJECT
 
@@ -22,7 +23,6 @@ class TSeekTrackBar : public QSlider {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
-  void wheelEvent(QWheelEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
 
  private:

@@ -43,7 +43,7 @@ bool FileDelete(const std::string& path);
 // Sets the attributes; false on failure.
 bool FileSetAttr(const std::string& path, unsigned attributes);
 
-// The names (not paths) of the plain files in a folder whose names match the wildcard pattern
+// The names (not paths) of the regular files in a folder whose names match the wildcard pattern
 // ('*' any run of characters, '?' one character), compared without regard to letter case, in the
 // order the file system returns them. An unreadable folder gives an empty list.
 std::vector<std::string> ListFiles(const std::string& folder, std::string_view pattern);

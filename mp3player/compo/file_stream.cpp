@@ -84,16 +84,21 @@ namespace {
 
 }  // namespace
 
+// Opens without waiting: a named pipe would otherwise block the open until some program writes
+// to it. Only a regular file is kept, and then its reads may block as usual.
 TMPFileStream::TMPFileStream(const std::string& path) : path_(path) {
-  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd_ < 0) RaiseErrno(path);
-  // A folder opens on POSIX but is no file to read.
   struct stat st {};
   int error = 0;
   if (::fstat(fd_, &st) != 0) {
     error = errno;
   } else if (S_ISDIR(st.st_mode)) {
     error = EISDIR;
+  } else if (!S_ISREG(st.st_mode)) {
+    error = EINVAL;
+  } else if (::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK) != 0) {
+    error = errno;
   }
   if (error != 0) {
     ::close(fd_);

@@ -5,8 +5,9 @@
 
 #include "mp3player/compo/stream.h"
 
-// A file opened for reading while other programs may read it too. Opening or reading failures
-// raise std::system_error with the path and the system's reason.
+// A regular file opened for reading while other programs may read it too. Opening never waits;
+// opening something else than a regular file, and reading failures, raise std::system_error with
+// the path and the system's reason.
 class TMPFileStream : public TMPStream {
  public:
   explicit TMPFileStream(const std::string& path);

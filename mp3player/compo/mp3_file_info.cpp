@@ -63,18 +63,14 @@ int32_t SearchStart(TMPFileStream& file) {
 }  // namespace
 
 std::optional<std::array<uint8_t, 4>> FindFrameHeader(const std::string& path) {
-  try {
-    TMPFileStream file(path);
-    SearchStart(file);
-    std::vector<uint8_t> block(kBlock);
-    for (;;) {
-      const int32_t n = ReadFully(file, block.data(), kBlock);
-      if (auto header = FindInBlock(block, n)) return header;
-      if (n < kBlock) return std::nullopt;
-      file.Seek(-kOverlap, 1);
-    }
-  } catch (const std::exception&) {
-    return std::nullopt;
+  TMPFileStream file(path);
+  SearchStart(file);
+  std::vector<uint8_t> block(kBlock);
+  for (;;) {
+    const int32_t n = ReadFully(file, block.data(), kBlock);
+    if (auto header = FindInBlock(block, n)) return header;
+    if (n < kBlock) return std::nullopt;
+    file.Seek(-kOverlap, 1);
   }
 }
 
@@ -89,7 +85,14 @@ uint16_t Mp3SampleRate(uint8_t version, uint8_t index) {
 
 TMp3HeaderResult ReadMp3HeaderInfo(const std::string& path, TMp3FileInfo& info) {
   if (!FileExists(path)) return TMp3HeaderResult::mhrNoFile;
-  const auto header = FindFrameHeader(path);
+  std::optional<std::array<uint8_t, 4>> header;
+  try {
+    header = FindFrameHeader(path);
+  } catch (const std::exception&) {
+    // No permission, or no regular file: as unreadable as a missing one, not a file without
+    // frames.
+    return TMp3HeaderResult::mhrUnreadable;
+  }
   if (!header) return TMp3HeaderResult::mhrNoHeader;
   const uint8_t b1 = (*header)[1];
   const uint8_t b2 = (*header)[2];
@@ -107,6 +110,7 @@ TMp3HeaderResult ReadMp3HeaderInfo(const std::string& path, TMp3FileInfo& info) 
 bool ReadMp3FileInfo(const std::string& path, TMp3FileInfo& info, TMP3Info& tags) {
   switch (ReadMp3HeaderInfo(path, info)) {
     case TMp3HeaderResult::mhrNoFile:
+    case TMp3HeaderResult::mhrUnreadable:
     case TMp3HeaderResult::mhrReservedLayer:
       return false;
     case TMp3HeaderResult::mhrNoHeader:

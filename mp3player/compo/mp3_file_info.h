@@ -24,10 +24,11 @@ struct TMp3FileInfo {
 };
 
 // The first four bytes in the file that begin with a 12-bit frame sync, searched in 4096-byte
-// blocks; nullopt when there is none or the file cannot be read.
+// blocks; nullopt when there is none. A file that cannot be opened or read raises
+// std::system_error.
 std::optional<std::array<uint8_t, 4>> FindFrameHeader(const std::string& path);
 
-enum class TMp3HeaderResult { mhrNoFile, mhrNoHeader, mhrReservedLayer, mhrRead };
+enum class TMp3HeaderResult { mhrNoFile, mhrUnreadable, mhrNoHeader, mhrReservedLayer, mhrRead };
 
 // Fills the stream facts (version, layer, bit rate, sampling rate, stereo) from the file's
 // first frame header. The record stays as it is without a header; with the reserved layer only
@@ -35,9 +36,9 @@ enum class TMp3HeaderResult { mhrNoFile, mhrNoHeader, mhrReservedLayer, mhrRead 
 TMp3HeaderResult ReadMp3HeaderInfo(const std::string& path, TMp3FileInfo& info);
 
 // The whole record of a file: the stream facts, then the tags through `tags` (the one reader the
-// window shares). False when the file is missing or its first header has the reserved layer;
-// true without tags when the file has no frame header at all. The tag reader's errors (the file
-// cannot be opened, no MPEG audio where the tags end) pass to the caller.
+// window shares). False when the file is missing or cannot be opened, or its first header has
+// the reserved layer; true without tags when the file has no frame header at all. The tag
+// reader's errors (no MPEG audio where the tags end) pass to the caller.
 bool ReadMp3FileInfo(const std::string& path, TMp3FileInfo& info, TMP3Info& tags);
 
 // Bit rate in kbit/s by version (1, 2), layer (1..3) and the header's 4-bit index; 0 for

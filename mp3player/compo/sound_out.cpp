@@ -39,7 +39,9 @@ void PutLE(std::string& out, uint32_t value, int bytes) {
 
 }  // namespace
 
-// Counts a caller waiting for the worker thread, so that the worker hands its errors to it.
+// Counts a caller waiting for the worker thread, so that the worker hands its errors to it. The
+// caller leaves in the same step in which it looks for such an error, so that an error can never
+// be handed to a caller that has already gone.
 class TSoundOut::TWaitScope {
  public:
   explicit TWaitScope(TSoundOut& owner) : owner_(owner) {
@@ -47,12 +49,40 @@ class TSoundOut::TWaitScope {
     ++owner_.waiters_;
   }
   ~TWaitScope() {
+    if (left_) return;
     std::lock_guard<std::mutex> lock(owner_.troubleMutex_);
     --owner_.waiters_;
   }
+  TWaitScope(const TWaitScope&) = delete;
+  TWaitScope& operator=(const TWaitScope&) = delete;
+
+  // Raises an error the worker handed to the waiters. Otherwise true when the caller stops
+  // waiting: its wait is over, or the worker is reporting an error through OnThreadError, whose
+  // handler may be waiting for this very caller. False when another waiter took the error that
+  // woke this one.
+  bool Leave(bool waitOver) {
+    std::unique_lock<std::mutex> lock(owner_.troubleMutex_);
+    if (owner_.handed_) {
+      const std::string text = std::move(*owner_.handed_);
+      owner_.handed_.reset();
+      if (!owner_.forwarding_) owner_.trouble_.ResetEvent();
+      Exit();
+      lock.unlock();
+      throw ESoundOutError(text);
+    }
+    if (!waitOver && !owner_.forwarding_) return false;
+    Exit();
+    return true;
+  }
 
  private:
+  void Exit() {
+    --owner_.waiters_;
+    left_ = true;
+  }
+
   TSoundOut& owner_;
+  bool left_ = false;
 };
 
 TSoundOut::TSoundOut(IAudioBackend* backend)
@@ -231,6 +261,10 @@ void TSoundOut::CloseDevice() {
 // that the file is whole and no write touches it after it is closed.
 void TSoundOut::FinishWaveFile() {
   Flush();
+  // Flush ends early while the worker reports an error; the writes it has not taken yet are
+  // dropped here, so that it never touches the file that is being finished.
+  std::lock_guard<std::mutex> lock(releaseMutex_);
+  ++generation_;
   const int64_t dataBytes = fileBytes_;
   std::string lengths;
   PutLE(lengths, static_cast<uint32_t>(dataBytes + kWaveHeaderSize - 8), 4);
@@ -332,11 +366,11 @@ void TSoundOut::Flush() {
 
 void TSoundOut::WaitAllDone() { AwaitWorker(allDone_, "TSoundOut.WaitAllDone", deviceOpen_); }
 
-// Waits for target, or for the worker thread to end. An error that the worker raised for a
-// waiter is raised here, also when the target came first; so is one that the worker is busy
-// reporting through OnThreadError, whose handler may be waiting for this very caller. On the
-// device, a wait in which no buffer comes back for DoneTimeout while playing ends in an error: a
-// device that keeps its buffers must not hang the caller.
+// Waits for target, or for the worker thread to end. An error that the worker handed to the
+// waiters is raised here, also when the target came first. While the worker reports an error
+// through OnThreadError the wait ends at once, because that handler may wait for this caller. On
+// the device, a wait in which no buffer comes back for DoneTimeout while playing ends in an
+// error: a device that keeps its buffers must not hang the caller.
 void TSoundOut::AwaitWorker(TMPEvent& target, const char* operation, bool watchDevice) {
   TWaitScope scope(*this);
   int64_t progressMs = NowMs();
@@ -344,28 +378,17 @@ void TSoundOut::AwaitWorker(TMPEvent& target, const char* operation, bool watchD
     const uint32_t slice = watchDevice ? std::max<uint32_t>(doneTimeout_ / 4, 1) : MP_INFINITE;
     const uint32_t woken = MPWaitForAny({&target, &trouble_, &thread_->Ended()}, slice);
     if (woken != MP_WAIT_TIMEOUT) {
-      RaiseWorkerError(woken == 1);
-      if (woken != 1) return;
-      continue;  // another waiter took the error first
+      if (scope.Leave(woken != 1)) return;
+      continue;
     }
     const int64_t now = NowMs();
     if (paused_) progressMs = now;
     progressMs = std::max<int64_t>(progressMs, lastDoneMs_);
-    if (now - progressMs >= doneTimeout_) throw SoundOutError(kDeviceStalled, operation);
+    if (now - progressMs >= doneTimeout_) {
+      scope.Leave(true);
+      throw SoundOutError(kDeviceStalled, operation);
+    }
   }
-}
-
-// Raises the worker's pending error: one handed to waiters always, one being reported through
-// OnThreadError only when the caller would otherwise wait for the worker.
-void TSoundOut::RaiseWorkerError(bool mustWait) {
-  std::string text;
-  {
-    std::lock_guard<std::mutex> lock(troubleMutex_);
-    if (!trouble_.IsSet() || (forwarding_ && !mustWait)) return;
-    text = troubleText_;
-    if (!forwarding_) trouble_.ResetEvent();
-  }
-  throw ESoundOutError(text);
 }
 
 void TSoundOut::Reset() {
@@ -462,8 +485,10 @@ void TSoundOut::HandleFileWrite(TMPMessage& message) {
     MP_ASSERT(file_.is_open());
     try {
       WriteBufferToFile(static_cast<int>(message.WParam));
-    } catch (...) {
-      failure = std::current_exception();
+    } catch (const std::exception& error) {
+      // A caller waiting for this buffer gets the error before the buffer comes back, so that it
+      // cannot leave without it.
+      if (!HandToWaiter(error.what())) failure = std::current_exception();
     }
     // A buffer that could not be written is given back all the same, so that nobody waits for it.
     BufferDone();
@@ -522,16 +547,25 @@ void TSoundOut::SpaceCheck() {
   }
 }
 
+bool TSoundOut::HandToWaiter(const std::string& text) {
+  std::lock_guard<std::mutex> lock(troubleMutex_);
+  if (waiters_ == 0 || handed_) return false;
+  handed_ = text;
+  trouble_.SetEvent();
+  return true;
+}
+
+// Every error of the worker is reported once: raised by a caller waiting for the worker at that
+// moment, else through OnThreadError.
 void TSoundOut::WorkerException(const std::exception& error, bool& handled) {
+  if (HandToWaiter(error.what())) {
+    handled = true;
+    return;
+  }
   {
     std::lock_guard<std::mutex> lock(troubleMutex_);
-    troubleText_ = error.what();
-    trouble_.SetEvent();
-    if (waiters_ > 0) {
-      handled = true;
-      return;
-    }
     forwarding_ = true;
+    trouble_.SetEvent();
   }
   TThreadErrorEvent handler;
   {
@@ -541,5 +575,5 @@ void TSoundOut::WorkerException(const std::exception& error, bool& handled) {
   if (handler) handler(this, error, handled);
   std::lock_guard<std::mutex> lock(troubleMutex_);
   forwarding_ = false;
-  if (waiters_ == 0) trouble_.ResetEvent();
+  if (!handed_) trouble_.ResetEvent();
 }

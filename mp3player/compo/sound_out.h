@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -88,9 +89,10 @@ class TSoundOut : public TMPMessageTarget {
   // Queues the buffer being filled.
   void WaveWrite();
   // Queues a partly filled buffer and waits until the worker thread has taken every buffer handed
-  // to it before.
+  // to it before. An error of the worker during the wait is raised here.
   void Flush();
-  // Waits until no buffer is queued any more.
+  // Waits until no buffer is queued any more. An error of the worker during the wait is raised
+  // here.
   void WaitAllDone();
   // Device only: stops playback at once, dropping every queued buffer; the played count restarts.
   void Reset();
@@ -122,9 +124,11 @@ class TSoundOut : public TMPMessageTarget {
   void WriteBufferToFile(int index);
   void TickCheck();
   void SpaceCheck();
+  // Gives the error to the callers waiting for the worker; false when there is none, or one has
+  // an error to raise already.
+  bool HandToWaiter(const std::string& text);
   void WorkerException(const std::exception& error, bool& handled);
   void AwaitWorker(TMPEvent& target, const char* operation, bool watchDevice);
-  void RaiseWorkerError(bool mustWait);
 
   IAudioBackend& backend_;
   int sampleRate_ = 44100;
@@ -167,11 +171,12 @@ class TSoundOut : public TMPMessageTarget {
   TThreadErrorEvent onThreadError_;
 
   // An error of the worker thread is handed to a caller waiting for the worker (who raises it)
-  // instead of to OnThreadError, so that nobody waits for a thread that waits for them.
+  // instead of to OnThreadError, so that nobody waits for a thread that waits for them. trouble_
+  // is set while an error is handed or being reported through OnThreadError (forwarding_).
   std::mutex troubleMutex_;
   int waiters_ = 0;
   bool forwarding_ = false;
-  std::string troubleText_;
+  std::optional<std::string> handed_;
   TMPSimpleEvent trouble_;
 
   std::unique_ptr<TMPLoopThread> thread_;

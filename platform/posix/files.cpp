@@ -169,7 +169,11 @@ std::vector<std::string> ListFiles(const std::string& folder, std::string_view p
     const std::string name = entry->d_name;
     if (name == "." || name == "..") continue;
     if (!MatchesWildcard(name, pattern)) continue;
-    if (FileExists(JoinPath(folder, name))) names.push_back(name);
+    // Only regular files: opening a named pipe or a device listed here could block for ever.
+    struct stat st;
+    if (stat(JoinPath(folder, name).c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+      names.push_back(name);
+    }
   }
   closedir(dir);
   return names;

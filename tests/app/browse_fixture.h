@@ -18,6 +18,7 @@
 #include "app/file_list_view.h"
 #include "controls/folder_tree_view.h"
 #include "mp3player/compo/mp3_info.h"
+#include "tests/app/config/fake_prompts.h"
 
 // The widgets, actions and data of the main window's browsing half, built without the window,
 // over a temporary home folder (the folder tree's second root) that holds the test's files.
@@ -83,6 +84,7 @@ class BrowseTest : public testing::Test {
       context.ProgramFolder = Path("program") + "/";
       context.Tags = &tags_;
       context.FileList = file_list_.get();
+      context.Prompts = &prompts_;
       context.IsDefaultSelected = [this] { return configs_.currentIndex() == 0; };
       config_view_ = std::make_unique<TConfigView>(context);
       QObject::connect(&configs_, &QComboBox::currentIndexChanged, config_view_.get(),
@@ -129,6 +131,7 @@ class BrowseTest : public testing::Test {
   std::string current_config_name_;
   std::vector<std::string> scene_names_;
   TMP3Info tags_;
+  TFakePrompts prompts_;
   std::unique_ptr<TFolderTreeView> tree_;
   std::unique_ptr<TFileListView> file_list_;
   std::unique_ptr<TConfigView> config_view_;

@@ -6,6 +6,7 @@
 #include <QTreeWidget>
 
 #include "tests/app/game_folder.h"
+#include "tests/platform/permissions_bind.h"
 
 namespace {
 
@@ -32,6 +33,16 @@ class ConfigManagementTest : public testing::Test {
   void SelectScenes(std::initializer_list<int> rows) {
     form_->ListViewConfig->clearSelection();
     for (int row : rows) form_->ListViewConfig->topLevelItem(row)->setSelected(true);
+  }
+
+  // "first" and "second", which overrides scene 1 with x.mp3; "first" is shown.
+  void ShowFirstOfTwoConfigurations() {
+    NewConfig("first");
+    NewConfig("second");
+    SelectScenes({1});
+    SelectFile(game_.Path("music"), "x.mp3");
+    form_->AssignSelectedFile();
+    form_->SelectConfig(BoxEntries().indexOf("first"));
   }
 
   bool RowIsOverride(int row) const { return !form_->ConfigRowItem(row)->IsDefault; }
@@ -196,6 +207,56 @@ TEST_F(ConfigManagementTest, AFailedSaveReportsThePathAndCancelsTheNewConfigurat
   EXPECT_EQ(game_.Prompts.Messages,
             std::vector<std::string>{"設定の保存に失敗しました\n" + path + "に書き込めません"});
   EXPECT_EQ(BoxEntries(), QStringList({"<標準>", "mine"}));
+}
+
+// The playlist of the shown configuration cannot be written: leaving it shows why and stays on
+// it, so its overrides never go into another playlist, and "<標準>" never becomes deletable.
+TEST_F(ConfigManagementTest, AConfigurationThatCannotBeSavedStaysShown) {
+  ShowFirstOfTwoConfigurations();
+  SelectScenes({0});
+  form_->AssignSelectedFile();
+  const std::string first = game_.Path("prog/first.m3u");
+  const std::string second = game_.Path("prog/second.m3u");
+  const std::string second_saved = TGameFolder::ReadFile(second);
+  std::filesystem::permissions(first, std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::remove);
+
+  for (const QString& target : {QString("second"), QString("<標準>")}) {
+    game_.Prompts.Messages.clear();
+    form_->ComboBoxConfigs->setCurrentIndex(BoxEntries().indexOf(target));
+    EXPECT_EQ(game_.Prompts.Messages,
+              std::vector<std::string>{"設定の保存に失敗しました\n" + first + "に書き込めません"});
+    EXPECT_EQ(form_->ComboBoxConfigs->currentText(), "first") << target.toStdString();
+    EXPECT_EQ(form_->CurrentConfigName, "first");
+    EXPECT_TRUE(RowIsOverride(0)) << "the unsaved edit is still there";
+    EXPECT_FALSE(RowIsOverride(1));
+    EXPECT_TRUE(form_->ActionDeleteConfig->isEnabled());
+  }
+  game_.Prompts.Answers = {TPromptAnswer::pcaOk};
+  form_->ActionDeleteConfig->trigger();  // the read-only playlist cannot be deleted either
+  EXPECT_EQ(BoxEntries(), QStringList({"<標準>", "first", "second"}));
+  EXPECT_EQ(form_->ComboBoxConfigs->currentText(), "first");
+  form_->close();
+  EXPECT_EQ(TGameFolder::ReadFile(second), second_saved);
+}
+
+// A playlist that cannot be read is not shown, so that nothing is saved over it later.
+TEST_F(ConfigManagementTest, AConfigurationThatCannotBeReadIsNotShown) {
+  ShowFirstOfTwoConfigurations();
+  const std::string second = game_.Path("prog/second.m3u");
+  const std::string second_saved = TGameFolder::ReadFile(second);
+  std::filesystem::permissions(second, std::filesystem::perms::owner_write);
+  TPermissionsBind bind;
+  if (!bind.Active()) GTEST_SKIP() << "file permissions do not bind this process";
+
+  form_->ComboBoxConfigs->setCurrentIndex(BoxEntries().indexOf("second"));
+  ASSERT_EQ(game_.Prompts.Messages.size(), 1u);
+  EXPECT_EQ(form_->ComboBoxConfigs->currentText(), "first");
+  EXPECT_EQ(form_->CurrentConfigName, "first");
+  form_->close();
+  std::filesystem::permissions(second, std::filesystem::perms::owner_read,
+                               std::filesystem::perm_options::add);
+  EXPECT_EQ(TGameFolder::ReadFile(second), second_saved);
 }
 
 }  // namespace

@@ -47,17 +47,14 @@ TEST(SeekTrackBarTest, HorizontalKeysMoveUpwardsToTheRight) {
   EXPECT_EQ(AfterKey(bar, Qt::Key_Left), 5);
 }
 
-TEST(SeekTrackBarTest, WheelTurnsOppositeToThePlainSliderOnlyWhenHorizontalAndReversed) {
-  QSlider plain(Qt::Horizontal);
-  const int plain_move = AfterWheelNotch(plain) - 50;
-  ASSERT_NE(plain_move, 0);
-
-  TSeekTrackBar reversed;
-  EXPECT_EQ(AfterWheelNotch(reversed) - 50, -plain_move);
-
+// A wheel turned up moves a horizontal bar towards the end, as the Up key does, and a vertical
+// one as the plain slider.
+TEST(SeekTrackBarTest, WheelTurnedUpMovesLikeTheUpKey) {
+  TSeekTrackBar horizontal;
+  EXPECT_GT(AfterWheelNotch(horizontal), 50);
   TSeekTrackBar unreversed;
   unreversed.SetHReverse(false);
-  EXPECT_EQ(AfterWheelNotch(unreversed) - 50, plain_move);
+  EXPECT_GT(AfterWheelNotch(unreversed), 50);
 
   QSlider plain_vertical(Qt::Vertical);
   TSeekTrackBar vertical(Qt::Vertical);

@@ -1,6 +1,12 @@
 #include "mp3player/compo/mp3_file_info.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <future>
 
 #include "mp3_info_test_util.h"
 #include "mp3player/compo/format_error.h"
@@ -84,6 +90,26 @@ TEST(Mp3FileInfoTest, FilesWithoutUsableHeaders) {
   // A sync found but no frame where the tag reader looks: its error reaches the caller.
   const std::string false_sync = std::string("\xFF\xFB\x9C\x00", 4) + Repeat(5000, 'a');
   EXPECT_THROW(ReadMp3FileInfo(dir.Write("false.mp3", false_sync), info, tags), TMPFormatError);
+}
+
+// A named pipe is no file to read: opening it must neither wait for a writer nor count as a
+// file without frames.
+TEST(Mp3FileInfoTest, ANamedPipeIsReadAtOnceAsUnreadable) {
+  TempDir dir;
+  const std::string pipe = dir.Write("x.mp3", "");
+  std::filesystem::remove(pipe);
+  ASSERT_EQ(mkfifo(pipe.c_str(), 0644), 0);
+  auto reading = std::async(std::launch::async, [&] {
+    TMp3FileInfo info;
+    TMP3Info tags;
+    return ReadMp3FileInfo(pipe, info, tags);
+  });
+  if (reading.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
+    // Lets the blocked open go on, and its reads end at once, so that the test can finish.
+    close(open(pipe.c_str(), O_WRONLY | O_NONBLOCK));
+    FAIL() << "opening the pipe blocked";
+  }
+  EXPECT_FALSE(reading.get());
 }
 
 TEST(Mp3FileInfoTest, TrailingBlanksAreTrimmedFromAlbumYearAndComment) {
