@@ -1,7 +1,8 @@
-// mp3decode [--raw|--null] INPUT [OUTPUT]: decodes an MPEG audio file the way the player reads
-// it, into a WAV file (default), raw signed 16-bit little-endian PCM (--raw) or nothing
-// (--null). Without OUTPUT the PCM goes to standard output. Prints the frame count, the seconds
-// of audio, the seconds taken and the real-time factor to standard error.
+// mp3decode [--verbose] [--raw|--null] INPUT [OUTPUT]: decodes an MPEG audio file the way the
+// player reads it, into a WAV file (default), raw signed 16-bit little-endian PCM (--raw) or
+// nothing (--null). Without OUTPUT the PCM goes to standard output. Prints the frame count, the
+// seconds of audio, the seconds taken and the real-time factor to standard error; --verbose
+// first prints the routine form installed in each of the decoder's slots there.
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -23,12 +24,17 @@ constexpr int32_t kReaderCapacity = 64 * 1024;
 
 struct Options {
   Output output = Output::kWav;
+  bool verbose = false;
   std::string input;
   std::string path;  // Empty: standard output.
 };
 
 bool ParseOptions(int argc, char** argv, Options& options) {
   int i = 1;
+  if (i < argc && std::strcmp(argv[i], "--verbose") == 0) {
+    options.verbose = true;
+    ++i;
+  }
   if (i < argc && std::strcmp(argv[i], "--raw") == 0) {
     options.output = Output::kRaw;
     ++i;
@@ -79,6 +85,7 @@ int Decode(const Options& options) {
   reader.Seek(audio_start, 0);
 
   MPSelectCpuRoutines(MPDetectCpu());
+  if (options.verbose) std::fputs(MPDescribeInstalledRoutines(), stderr);
   const auto started = std::chrono::steady_clock::now();
   TMPFrameLoop loop;
   if (!loop.Open(reader, audio_size)) {
@@ -130,7 +137,7 @@ int Decode(const Options& options) {
 int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
-    std::fprintf(stderr, "usage: mp3decode [--raw|--null] INPUT [OUTPUT]\n");
+    std::fprintf(stderr, "usage: mp3decode [--verbose] [--raw|--null] INPUT [OUTPUT]\n");
     return 2;
   }
   try {

@@ -1,6 +1,8 @@
 #include "mp3player/compo/decoder/cpu.h"
 
+#include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "mp3player/compo/decoder/routines.h"
 
@@ -92,15 +94,19 @@ TMPCpuDescription ReadDescription() {
 bool EnableSse() { return false; }
 #endif
 
-// The form installed for a variant family in this build: the non-generic families share the
-// build's vectorised form (four lanes with SSE2, eight with AVX2 and FMA where the processor has
-// them).
+// Installs `slot` in the widest of its forms up to `form` (a slot without an eight-lane form
+// takes its four-lane one) and returns the form it got.
 template <typename Fn>
-Fn Pick(TMPCpuVariant variant, Fn generic, Fn fast, Fn avx2 = nullptr) {
-  if (variant == mcvGeneric) return generic;
-  static const bool has_avx2 = MPHasAvx2Fma();
-  return avx2 && has_avx2 ? avx2 : fast;
+TMPRoutineForm Install(Fn& slot, TMPRoutineForm form, Fn generic, Fn sse2, Fn avx2 = nullptr) {
+  if (form == mrfAvx2Fma && avx2) {
+    slot = avx2;
+    return mrfAvx2Fma;
+  }
+  slot = form == mrfGeneric ? generic : sse2;
+  return form == mrfGeneric ? mrfGeneric : mrfSse2;
 }
+
+char installed_description[512] = "";
 
 }  // namespace
 
@@ -165,17 +171,44 @@ TMPCpuVariantChoice MPChooseCpuVariants(int32_t flags) {
   return choice;
 }
 
-void MPSelectCpuRoutines(int32_t flags) {
-  installed = MPChooseCpuVariants(flags);
-  TMPRoutines& r = MPRoutines;
-  r.alias = Pick(installed.alias, MPAliasGeneric, MPAliasFast);
-  r.window_mono =
-      Pick(installed.window_mono, MPWindowMonoGeneric, MPWindowMonoFast, MPWindowMonoAvx2);
-  r.window_stereo =
-      Pick(installed.window_stereo, MPWindowStereoGeneric, MPWindowStereoFast, MPWindowStereoAvx2);
-  r.hybrid = Pick(installed.hybrid, MPHybridGeneric, MPHybridFast, MPHybridAvx2);
-  r.imdct36 = Pick(installed.imdct36, MPImdct36Generic, MPImdct36Fast, MPImdct36Avx2);
-  r.imdct12 = Pick(installed.imdct12, MPImdct12Generic, MPImdct12Fast);
+TMPRoutineForm MPChooseRoutineForm(int32_t flags) {
+  if (!kMPBuildHasSse2 || !(flags & kMPCpuKni)) return mrfGeneric;
+  static const bool has_avx2 = MPHasAvx2Fma();
+  return has_avx2 ? mrfAvx2Fma : mrfSse2;
 }
+
+const char* MPRoutineFormName(TMPRoutineForm form) {
+  static constexpr const char* kNames[] = {"generic", "SSE2", "AVX2+FMA"};
+  return kNames[form];
+}
+
+void MPSelectCpuRoutines(int32_t flags) {
+  // The variant families of the selection table name processors of their time; the forms
+  // installed follow what the processor can do, so that every maker's processors get them.
+  installed = MPChooseCpuVariants(flags);
+  const TMPRoutineForm form = MPChooseRoutineForm(flags);
+  TMPRoutines& r = MPRoutines;
+  const struct {
+    const char* name;
+    TMPRoutineForm form;
+  } slots[] = {
+      {"alias reduction", Install(r.alias, form, MPAliasGeneric, MPAliasFast)},
+      {"mono windowing",
+       Install(r.window_mono, form, MPWindowMonoGeneric, MPWindowMonoFast, MPWindowMonoAvx2)},
+      {"stereo windowing", Install(r.window_stereo, form, MPWindowStereoGeneric, MPWindowStereoFast,
+                                   MPWindowStereoAvx2)},
+      {"hybrid filter", Install(r.hybrid, form, MPHybridGeneric, MPHybridFast, MPHybridAvx2)},
+      {"36-point IMDCT", Install(r.imdct36, form, MPImdct36Generic, MPImdct36Fast, MPImdct36Avx2)},
+      {"12-point IMDCT", Install(r.imdct12, form, MPImdct12Generic, MPImdct12Fast)},
+      {"synthesis DCT", Install(r.dct, form, MPSynthDctGeneric, MPSynthDctSse2, MPSynthDctAvx2)},
+  };
+  std::string text;
+  for (const auto& slot : slots) {
+    text += std::string(slot.name) + ": " + MPRoutineFormName(slot.form) + "\n";
+  }
+  std::snprintf(installed_description, sizeof installed_description, "%s", text.c_str());
+}
+
+const char* MPDescribeInstalledRoutines() { return installed_description; }
 
 TMPCpuVariantChoice MPInstalledCpuVariants() { return installed; }

@@ -13,7 +13,8 @@ struct TMPLayer12State {
   TMPLayer12Stream stream;
   TMPLayer12SlotLoop slot_loop = nullptr;
   int32_t slots = 0;
-  alignas(32) float samples[kMPLayer2Slots * kMPLayer12SlotValues];
+  // Padded to whole batches of the vector synthesis, the padding staying zero.
+  alignas(32) float samples[MPSynthPaddedSlots(kMPLayer2Slots) * kMPLayer12SlotValues];
 };
 
 TMPLayer12State L12;

@@ -29,8 +29,8 @@ struct TSampleCode {
 // A decoded subband and channel that has samples in the frame, in the order they are read.
 struct TSampleSource {
   TSampleCode code;
-  int position = 0;             // Index of its value in a slot: subband * channels + channel.
-  bool shared = false;          // The right channel (next position) takes the same values.
+  int position = 0;             // Index of its value in a slot: channel * 32 + subband.
+  bool shared = false;          // The right channel (32 values on) takes the same values.
   const float* factor[2] = {};  // Per receiving channel: the factors of the three parts.
 };
 
@@ -77,7 +77,7 @@ void ListSources(const TMPLayer12Stream& stream, const TFrameAllocation& a, TCod
       if (c.bits == 0) continue;
       TSampleSource& s = sources.source[sources.count++];
       s.code = c;
-      s.position = sb * stream.channels + ch;
+      s.position = ch * kMaxSubbands + sb;
       s.shared = own < stream.channels;
       s.factor[0] = a.factor[sb][ch];
       s.factor[1] = a.factor[sb][1];
@@ -112,7 +112,7 @@ void ReadGranule(TMPLayer12BitReader& bits, const TSampleSources& sources, int p
     for (int i = 0; i < kSlots; ++i) {
       float* out = slot + i * kMPLayer12SlotValues + s.position;
       out[0] = value[i] * s.factor[0][part];
-      if (s.shared) out[1] = value[i] * s.factor[1][part];
+      if (s.shared) out[kMaxSubbands] = value[i] * s.factor[1][part];
     }
   }
   bits.Skip(skipped_bits);

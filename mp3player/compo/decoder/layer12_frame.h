@@ -6,9 +6,8 @@
 #include "mp3player/compo/decoder/frame_header.h"
 #include "mp3player/compo/decoder/layer12_tables.h"
 
-// Floats per time slot of the subband sample array. Two-channel streams interleave the channels
-// (slot s, subband k, channel c at s * 64 + k * 2 + c); single-channel streams keep the 32
-// subbands at the start of the slot (s * 64 + k).
+// Floats per time slot of the subband sample array: slot s, subband k, channel c at
+// s * 64 + c * 32 + k, so that each channel's slot is one run of 32 values for the synthesis.
 inline constexpr int kMPLayer12SlotValues = 64;
 inline constexpr int kMPLayer1Slots = 12;
 inline constexpr int kMPLayer2Slots = 36;

@@ -97,7 +97,8 @@ struct TMPLayer3State {
   int32_t granule_toggle = 0;
   alignas(32) int32_t values[576];  // Huffman output.
   alignas(32) float reorder[576];
-  alignas(32) float hybrid[576];
+  // Padded to whole batches of the vector synthesis; the rows after slot 17 stay zero.
+  alignas(32) float hybrid[MPSynthPaddedSlots(18) * 32];
   alignas(32) float hybrid2[576];
 
   // Main data reservoir.

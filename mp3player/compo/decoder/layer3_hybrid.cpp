@@ -6,8 +6,7 @@
 #include "mp3player/compo/decoder/layer3.h"
 #include "mp3player/compo/decoder/routines.h"
 
-#if defined(__SSE2__) || defined(_M_X64)
-#define KORVA_SSE2 1
+#ifdef KORVA_SSE2
 #include <emmintrin.h>
 #endif
 

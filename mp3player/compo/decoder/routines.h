@@ -3,6 +3,15 @@
 
 #include <cstdint>
 
+// Whether this build has the four-lane vector forms (x86 with SSE2); without them the vector
+// forms are the generic ones.
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#define KORVA_SSE2 1
+constexpr bool kMPBuildHasSse2 = true;
+#else
+constexpr bool kMPBuildHasSse2 = false;
+#endif
+
 // Alias reduction over the first `boundaries` subband boundaries of a 576-line spectrum.
 using TMPAliasRoutine = void (*)(float* lines, int32_t boundaries);
 
@@ -23,6 +32,19 @@ using TMPHybridRoutine = int32_t (*)(float* current, const float* previous, floa
                                      int32_t block_type, int32_t long_lines, int32_t lines,
                                      int32_t previous_lines, int32_t subbands);
 
+// DCT-32 of the synthesis for `slots` slots: slot t's 32 subband values at in + t * row, its
+// outputs to out + 32 * t; with `gains` (the subband equalizer) value k is first multiplied by
+// gains[k]. The vector forms transform whole batches of slots, so `in` must hold finite values
+// and `out` room for kMPSynthSlotPadding slots more than `slots` rounded down to that multiple.
+using TMPDctRoutine = void (*)(const float* in, int32_t row, int32_t slots, const float* gains,
+                               float* out);
+constexpr int32_t kMPSynthSlotPadding = 8;
+
+// Slots of subband samples rounded up to whole vector batches: the rows a DCT form may read.
+constexpr int32_t MPSynthPaddedSlots(int32_t slots) {
+  return (slots + kMPSynthSlotPadding - 1) / kMPSynthSlotPadding * kMPSynthSlotPadding;
+}
+
 struct TMPRoutines {
   TMPAliasRoutine alias = nullptr;
   TMPWindowRoutine window_mono = nullptr;
@@ -30,6 +52,7 @@ struct TMPRoutines {
   TMPHybridRoutine hybrid = nullptr;
   TMPImdctRoutine imdct36 = nullptr;
   TMPImdctRoutine imdct12 = nullptr;
+  TMPDctRoutine dct = nullptr;
 };
 
 // The installed slots; empty until MPSelectCpuRoutines runs.
@@ -53,6 +76,9 @@ int32_t MPHybridGeneric(float* current, const float* previous, float* out, int32
 int32_t MPHybridFast(float* current, const float* previous, float* out, int32_t block_type,
                      int32_t long_lines, int32_t lines, int32_t previous_lines, int32_t subbands);
 
+void MPSynthDctGeneric(const float* in, int32_t row, int32_t slots, const float* gains, float* out);
+void MPSynthDctSse2(const float* in, int32_t row, int32_t slots, const float* gains, float* out);
+
 // Forms for processors with AVX2 and FMA, installed in place of the vectorised forms above when
 // MPHasAvx2Fma says the processor has both (simd_avx2.cpp).
 bool MPHasAvx2Fma();
@@ -61,6 +87,10 @@ void MPWindowStereoAvx2(const float* ring, int32_t pos, int16_t* out);
 void MPImdct36Avx2(float* lines, const float* overlap, float* out, const float* window);
 int32_t MPHybridAvx2(float* current, const float* previous, float* out, int32_t block_type,
                      int32_t long_lines, int32_t lines, int32_t previous_lines, int32_t subbands);
+void MPSynthDctAvx2(const float* in, int32_t row, int32_t slots, const float* gains, float* out);
+
+// Split coefficients 0.5 / cos((2j + 1) pi / (4n)) of the synthesis DCT for n = 16, 8, 4, 2, 1.
+extern const float* const MPSynthDctCoefficients;
 
 // The synthesis window arranged for the vectorised windowing forms: output j of a slot is the
 // sum over m = 0..7 of forward[m][j] * v[c1 + j] + backward[m][j] * v[c2 - j], with

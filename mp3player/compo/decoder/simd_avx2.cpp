@@ -1,17 +1,17 @@
-// The windowing and the 36-point IMDCT with eight lanes and fused multiply-add, for processors
-// that have AVX2 and FMA. They compute the same sums as the four-lane forms, rounded differently
-// only in the last bits.
+// The forms for processors with AVX2 and FMA: eight lanes and fused multiply-add. They compute
+// the same sums as the four-lane forms, rounded differently only in the last bits. This file
+// alone is compiled for those processors (see CMakeLists.txt); it must not instantiate anything
+// with external linkage that other files share, or the linker could hand AVX2 code to them.
 #include "mp3player/compo/decoder/layer3.h"
 #include "mp3player/compo/decoder/routines.h"
+#include "mp3player/compo/decoder/synth_dct.h"
 
-#if (defined(__GNUC__) || defined(__clang__)) && (defined(__x86_64__) || defined(__i386__))
+#if defined(__AVX2__) && defined(__FMA__)
 #include <immintrin.h>
-
-#define KORVA_AVX2 __attribute__((target("avx2,fma")))
 
 namespace {
 
-KORVA_AVX2 void WindowSums8(const float* v, int32_t p, float* sums) {
+void WindowSums8(const float* v, int32_t p, float* sums) {
   const __m256i reverse = _mm256_set_epi32(0, 1, 2, 3, 4, 5, 6, 7);
   __m256 acc[4];
   for (auto& a : acc) a = _mm256_setzero_ps();
@@ -30,6 +30,34 @@ KORVA_AVX2 void WindowSums8(const float* v, int32_t p, float* sums) {
   for (int32_t b = 0; b < 4; ++b) _mm256_storeu_ps(sums + 8 * b, acc[b]);
 }
 
+// Eight slots side by side: lane i holds slot t + i.
+struct Lanes8 {
+  __m256 v;
+};
+KORVA_INLINE Lanes8 operator+(Lanes8 a, Lanes8 b) { return {_mm256_add_ps(a.v, b.v)}; }
+KORVA_INLINE Lanes8 operator-(Lanes8 a, Lanes8 b) { return {_mm256_sub_ps(a.v, b.v)}; }
+KORVA_INLINE Lanes8 operator*(Lanes8 a, Lanes8 b) { return {_mm256_mul_ps(a.v, b.v)}; }
+Lanes8 Splat8(float c) { return {_mm256_set1_ps(c)}; }
+
+// Transposes the 8 x 8 block r[0..7] in place.
+KORVA_INLINE void Transpose8(__m256* r) {
+  __m256 t[8], u[8];
+  for (int i = 0; i < 4; ++i) {
+    t[2 * i] = _mm256_unpacklo_ps(r[2 * i], r[2 * i + 1]);
+    t[2 * i + 1] = _mm256_unpackhi_ps(r[2 * i], r[2 * i + 1]);
+  }
+  for (int i = 0; i < 2; ++i) {
+    u[4 * i] = _mm256_shuffle_ps(t[4 * i], t[4 * i + 2], 0x44);
+    u[4 * i + 1] = _mm256_shuffle_ps(t[4 * i], t[4 * i + 2], 0xEE);
+    u[4 * i + 2] = _mm256_shuffle_ps(t[4 * i + 1], t[4 * i + 3], 0x44);
+    u[4 * i + 3] = _mm256_shuffle_ps(t[4 * i + 1], t[4 * i + 3], 0xEE);
+  }
+  for (int i = 0; i < 4; ++i) {
+    r[i] = _mm256_permute2f128_ps(u[i], u[i + 4], 0x20);
+    r[i + 4] = _mm256_permute2f128_ps(u[i], u[i + 4], 0x31);
+  }
+}
+
 }  // namespace
 
 bool MPHasAvx2Fma() { return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"); }
@@ -42,7 +70,7 @@ void MPWindowStereoAvx2(const float* ring, int32_t pos, int16_t* out) {
   MPWindowFrom<WindowSums8, true>(ring, pos, out);
 }
 
-KORVA_AVX2 void MPImdct36Avx2(float* lines, const float* overlap, float* out, const float* window) {
+void MPImdct36Avx2(float* lines, const float* overlap, float* out, const float* window) {
   __m256 acc[3];
   for (auto& a : acc) a = _mm256_setzero_ps();
   for (int32_t k = 0; k < 18; ++k) {
@@ -56,8 +84,34 @@ KORVA_AVX2 void MPImdct36Avx2(float* lines, const float* overlap, float* out, co
   MPImdct36Finish(z, lines, overlap, out, window);
 }
 
+void MPSynthDctAvx2(const float* in, int32_t row, int32_t slots, const float* gains, float* out) {
+  for (int32_t t = 0; t < slots; t += 8) {
+    Lanes8 x[32], y[32];
+    const float* rows = in + t * row;
+    for (int32_t k = 0; k < 32; k += 8) {
+      __m256 r[8];
+      for (int32_t i = 0; i < 8; ++i) r[i] = _mm256_loadu_ps(rows + i * row + k);
+      Transpose8(r);
+      for (int32_t i = 0; i < 8; ++i) x[k + i] = {r[i]};
+    }
+    if (gains) {
+      for (int32_t k = 0; k < 32; ++k) x[k] = x[k] * Splat8(gains[k]);
+    }
+    MPDct<32, Lanes8, Splat8>::Run(x, y, MPSynthDctCoefficients);
+    float* slot = out + 32 * t;
+    for (int32_t k = 0; k < 32; k += 8) {
+      __m256 r[8];
+      for (int32_t i = 0; i < 8; ++i) r[i] = y[k + i].v;
+      Transpose8(r);
+      for (int32_t i = 0; i < 8; ++i) _mm256_storeu_ps(slot + 32 * i + k, r[i]);
+    }
+  }
+}
+
 #else
 
+// A build without the eight-lane forms: the four-lane ones stand in, and are never chosen in
+// their place because MPHasAvx2Fma says no.
 bool MPHasAvx2Fma() { return false; }
 void MPWindowMonoAvx2(const float* ring, int32_t pos, int16_t* out) {
   MPWindowMonoFast(ring, pos, out);
@@ -67,6 +121,9 @@ void MPWindowStereoAvx2(const float* ring, int32_t pos, int16_t* out) {
 }
 void MPImdct36Avx2(float* lines, const float* overlap, float* out, const float* window) {
   MPImdct36Fast(lines, overlap, out, window);
+}
+void MPSynthDctAvx2(const float* in, int32_t row, int32_t slots, const float* gains, float* out) {
+  MPSynthDctSse2(in, row, slots, gains, out);
 }
 
 #endif
