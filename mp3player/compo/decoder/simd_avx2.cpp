@@ -20,6 +20,7 @@ void WindowSums8(const float* v, int32_t p, float* sums) {
     int32_t c2 = (p + 48 + 64 * m) & 511;
     if (c2 < 32) c2 += 512;
     const float* backward = v + c2 - 7;
+    KORVA_UNROLL
     for (int32_t b = 0; b < 4; ++b) {
       const __m256 f = _mm256_loadu_ps(forward + 8 * b);
       const __m256 r = _mm256_permutevar8x32_ps(_mm256_loadu_ps(backward - 8 * b), reverse);

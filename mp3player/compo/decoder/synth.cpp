@@ -101,6 +101,7 @@ void WindowSums(const float* v, int32_t p, float* sums) {
     int32_t c2 = (p + 48 + 64 * m) & 511;
     if (c2 < 32) c2 += 512;
     const float* backward = v + c2 - 3;
+    KORVA_UNROLL
     for (int32_t b = 0; b < 8; ++b) {
       const __m128 f = _mm_loadu_ps(forward + 4 * b);
       __m128 r = _mm_loadu_ps(backward - 4 * b);
@@ -261,9 +262,28 @@ void MPWindowStereoFast(const float* ring, int32_t pos, int16_t* out) {
 }
 
 void MPSynthStoreStereo(const float* sums, int16_t* out) {
+#ifdef KORVA_SSE2
+  // Four samples at a time into the low halves of four 32-bit pairs, the other channel's samples
+  // in the high halves kept. The last four go one by one: a pair-wide store there would touch the
+  // sample after this channel's last one, which lies past the buffer for the right channel.
+  const __m128i other = _mm_set1_epi32(static_cast<int32_t>(0xFFFF0000u));
+  for (int32_t j = 0; j < 32; j += 4) {
+    const __m128i packed = _mm_cvtps_epi32(_mm_loadu_ps(sums + j));
+    const __m128i mine = _mm_unpacklo_epi16(_mm_packs_epi32(packed, packed), _mm_setzero_si128());
+    if (j < 28) {
+      __m128i* at = reinterpret_cast<__m128i*>(out + 2 * j);
+      _mm_storeu_si128(at, _mm_or_si128(_mm_and_si128(_mm_loadu_si128(at), other), mine));
+    } else {
+      alignas(16) int16_t last[8];
+      _mm_store_si128(reinterpret_cast<__m128i*>(last), mine);
+      for (int32_t i = 0; i < 4; ++i) out[2 * (j + i)] = last[2 * i];
+    }
+  }
+#else
   int16_t samples[32];
   MPSynthConvertSums(sums, samples);
   for (int32_t j = 0; j < 32; ++j) out[2 * j] = samples[j];
+#endif
 }
 
 void MPSetInvertPolarity(int32_t on) {

@@ -7,10 +7,16 @@
 // one built for any x86-64.
 #pragma once
 
-#if defined(__GNUC__) || defined(__clang__)
+// The transform is meant as straight-line code: every loop unrolled, every level inlined.
+#if defined(__clang__)
 #define KORVA_INLINE __attribute__((always_inline)) inline
+#define KORVA_UNROLL _Pragma("clang loop unroll(full)")
+#elif defined(__GNUC__)
+#define KORVA_INLINE __attribute__((always_inline)) inline
+#define KORVA_UNROLL _Pragma("GCC unroll 16")
 #else
 #define KORVA_INLINE __forceinline
+#define KORVA_UNROLL
 #endif
 
 namespace {
@@ -23,12 +29,14 @@ template <int N, typename V, V (*Splat)(float)>
 struct MPDct {
   static KORVA_INLINE void Run(const V* x, V* out, const float* c) {
     V g[N / 2], h[N / 2], even[N / 2], odd[N / 2];
+    KORVA_UNROLL
     for (int n = 0; n < N / 2; ++n) {
       g[n] = x[n] + x[N - 1 - n];
       h[n] = (x[n] - x[N - 1 - n]) * Splat(c[n]);
     }
     MPDct<N / 2, V, Splat>::Run(g, even, c + N / 2);
     MPDct<N / 2, V, Splat>::Run(h, odd, c + N / 2);
+    KORVA_UNROLL
     for (int k = 0; k < N / 2 - 1; ++k) {
       out[2 * k] = even[k];
       out[2 * k + 1] = odd[k] + odd[k + 1];
