@@ -97,8 +97,9 @@ struct TMPLayer3State {
   int32_t granule_toggle = 0;
   alignas(32) int32_t values[576];  // Huffman output.
   alignas(32) float reorder[576];
-  // Padded to whole batches of the vector synthesis; the rows after slot 17 stay zero.
-  alignas(32) float hybrid[MPSynthPaddedSlots(18) * 32];
+  // Hybrid output, subband by subband (index = subband * 18 + slot), padded so that the vector
+  // synthesis may read a whole batch of slots past the last subband's end.
+  alignas(32) float hybrid[576 + kMPSynthSlotPadding];
   alignas(32) float hybrid2[576];
 
   // Main data reservoir.
@@ -120,6 +121,9 @@ struct TMPLayer3Tables {
   float intensity1[2][8][2];
   float intensity2[2][2][64][2];  // [intensity_scale][M/S][is_pos][left, right].
   float imdct_window[4][36];
+  // The 36-point IMDCT with each long window applied: [window][line][output], outputs 0..17 to
+  // be overlapped and 18..35 the new overlap, rows padded for eight-lane loads.
+  alignas(32) float imdct36_windowed[4][18][40];
   float cos36[18][24];  // [k][n], rows padded for vector loads.
   float cos12[6][8];
 };
@@ -142,7 +146,7 @@ void MPLayer3AliasAndEq(int32_t slot, int32_t channels);
 // The 36-point IMDCT's last step: the DCT-IV `z` of the subband's lines arranged, windowed and
 // overlapped into `out` and the new overlap.
 void MPImdct36Finish(const float* z, float* lines, const float* overlap, float* out,
-                     const float* window);
+                     int32_t window_type);
 TMPChannelTransform MPLayer3ChooseTransform(int32_t stream_channels, int32_t convert);
 // The routine for a frame whose channel count differs from the stream's.
 TMPChannelTransform MPLayer3ChangedModeTransform(int32_t frame_channels);

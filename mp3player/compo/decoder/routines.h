@@ -22,9 +22,8 @@ using TMPWindowRoutine = void (*)(const float* ring, int32_t pos, int16_t* out);
 
 // IMDCT of one subband with overlap-add: `lines` holds the subband's 18 spectral lines and
 // receives the new overlap, `overlap` is the previous overlap, the 18 output samples go to
-// out[0], out[32], ..., out[17 * 32] and `window` is the block type's window.
-using TMPImdctRoutine = void (*)(float* lines, const float* overlap, float* out,
-                                 const float* window);
+// out[0..17] and `window` is the window's block type (0..3, 2 the short window).
+using TMPImdctRoutine = void (*)(float* lines, const float* overlap, float* out, int32_t window);
 
 // Hybrid filter of one channel (see layer3_hybrid.cpp); returns the lines of overlap that may
 // now be nonzero.
@@ -32,12 +31,12 @@ using TMPHybridRoutine = int32_t (*)(float* current, const float* previous, floa
                                      int32_t block_type, int32_t long_lines, int32_t lines,
                                      int32_t previous_lines, int32_t subbands);
 
-// DCT-32 of the synthesis for `slots` slots: slot t's 32 subband values at in + t * row, its
-// outputs to out + 32 * t; with `gains` (the subband equalizer) value k is first multiplied by
-// gains[k]. The vector forms transform whole batches of slots, so `in` must hold finite values
-// and `out` room for kMPSynthSlotPadding slots more than `slots` rounded down to that multiple.
-using TMPDctRoutine = void (*)(const float* in, int32_t row, int32_t slots, const float* gains,
-                               float* out);
+// DCT-32 of the synthesis for `slots` slots: value k of slot t at in[k * subband_step +
+// t * slot_step], the outputs of slot t to out + 32 * t; with `gains` (the subband equalizer)
+// value k is first multiplied by gains[k]. The vector forms transform whole batches of slots: `in`
+// must hold finite values and `out` room up to MPSynthPaddedSlots(slots).
+using TMPDctRoutine = void (*)(const float* in, int32_t subband_step, int32_t slot_step,
+                               int32_t slots, const float* gains, float* out);
 constexpr int32_t kMPSynthSlotPadding = 8;
 
 // Slots of subband samples rounded up to whole vector batches: the rows a DCT form may read.
@@ -66,28 +65,31 @@ void MPWindowMonoGeneric(const float* ring, int32_t pos, int16_t* out);
 void MPWindowStereoGeneric(const float* ring, int32_t pos, int16_t* out);
 void MPWindowMonoFast(const float* ring, int32_t pos, int16_t* out);
 void MPWindowStereoFast(const float* ring, int32_t pos, int16_t* out);
-void MPImdct36Generic(float* lines, const float* overlap, float* out, const float* window);
-void MPImdct36Fast(float* lines, const float* overlap, float* out, const float* window);
-void MPImdct12Generic(float* lines, const float* overlap, float* out, const float* window);
-void MPImdct12Fast(float* lines, const float* overlap, float* out, const float* window);
+void MPImdct36Generic(float* lines, const float* overlap, float* out, int32_t window);
+void MPImdct36Fast(float* lines, const float* overlap, float* out, int32_t window);
+void MPImdct12Generic(float* lines, const float* overlap, float* out, int32_t window);
+void MPImdct12Fast(float* lines, const float* overlap, float* out, int32_t window);
 int32_t MPHybridGeneric(float* current, const float* previous, float* out, int32_t block_type,
                         int32_t long_lines, int32_t lines, int32_t previous_lines,
                         int32_t subbands);
 int32_t MPHybridFast(float* current, const float* previous, float* out, int32_t block_type,
                      int32_t long_lines, int32_t lines, int32_t previous_lines, int32_t subbands);
 
-void MPSynthDctGeneric(const float* in, int32_t row, int32_t slots, const float* gains, float* out);
-void MPSynthDctSse2(const float* in, int32_t row, int32_t slots, const float* gains, float* out);
+void MPSynthDctGeneric(const float* in, int32_t subband_step, int32_t slot_step, int32_t slots,
+                       const float* gains, float* out);
+void MPSynthDctSse2(const float* in, int32_t subband_step, int32_t slot_step, int32_t slots,
+                    const float* gains, float* out);
 
 // Forms for processors with AVX2 and FMA, installed in place of the vectorised forms above when
 // MPHasAvx2Fma says the processor has both (simd_avx2.cpp).
 bool MPHasAvx2Fma();
 void MPWindowMonoAvx2(const float* ring, int32_t pos, int16_t* out);
 void MPWindowStereoAvx2(const float* ring, int32_t pos, int16_t* out);
-void MPImdct36Avx2(float* lines, const float* overlap, float* out, const float* window);
+void MPImdct36Avx2(float* lines, const float* overlap, float* out, int32_t window);
 int32_t MPHybridAvx2(float* current, const float* previous, float* out, int32_t block_type,
                      int32_t long_lines, int32_t lines, int32_t previous_lines, int32_t subbands);
-void MPSynthDctAvx2(const float* in, int32_t row, int32_t slots, const float* gains, float* out);
+void MPSynthDctAvx2(const float* in, int32_t subband_step, int32_t slot_step, int32_t slots,
+                    const float* gains, float* out);
 
 // Split coefficients 0.5 / cos((2j + 1) pi / (4n)) of the synthesis DCT for n = 16, 8, 4, 2, 1.
 extern const float* const MPSynthDctCoefficients;

@@ -71,29 +71,47 @@ void MPWindowStereoAvx2(const float* ring, int32_t pos, int16_t* out) {
   MPWindowFrom<WindowSums8, true>(ring, pos, out);
 }
 
-void MPImdct36Avx2(float* lines, const float* overlap, float* out, const float* window) {
-  __m256 acc[3];
+void MPImdct36Avx2(float* lines, const float* overlap, float* out, int32_t window) {
+  // One product with the windowed IMDCT matrix gives the outputs and the new overlap; its
+  // columns are arranged so that the first four vectors hold outputs 0..15 and new overlap 0..15.
+  const float(*matrix)[40] = MPL3Tables.imdct36_windowed[window];
+  __m256 acc[5];
   for (auto& a : acc) a = _mm256_setzero_ps();
+  KORVA_UNROLL
   for (int32_t k = 0; k < 18; ++k) {
     const __m256 x = _mm256_set1_ps(lines[k]);
-    const float* row = MPL3Tables.cos36[k];
-    for (int32_t b = 0; b < 3; ++b)
-      acc[b] = _mm256_fmadd_ps(x, _mm256_loadu_ps(row + 8 * b), acc[b]);
+    KORVA_UNROLL
+    for (int32_t b = 0; b < 5; ++b)
+      acc[b] = _mm256_fmadd_ps(x, _mm256_load_ps(matrix[k] + 8 * b), acc[b]);
   }
-  alignas(32) float z[24];
-  for (int32_t b = 0; b < 3; ++b) _mm256_store_ps(z + 8 * b, acc[b]);
-  MPImdct36Finish(z, lines, overlap, out, window);
+  _mm256_storeu_ps(out, _mm256_add_ps(acc[0], _mm256_loadu_ps(overlap)));
+  _mm256_storeu_ps(out + 8, _mm256_add_ps(acc[1], _mm256_loadu_ps(overlap + 8)));
+  _mm256_storeu_ps(lines, acc[2]);
+  _mm256_storeu_ps(lines + 8, acc[3]);
+  alignas(32) float last[8];
+  _mm256_store_ps(last, acc[4]);
+  out[16] = last[0] + overlap[16];
+  out[17] = last[1] + overlap[17];
+  lines[16] = last[2];
+  lines[17] = last[3];
 }
 
-void MPSynthDctAvx2(const float* in, int32_t row, int32_t slots, const float* gains, float* out) {
+void MPSynthDctAvx2(const float* in, int32_t subband_step, int32_t slot_step, int32_t slots,
+                    const float* gains, float* out) {
   for (int32_t t = 0; t < slots; t += 8) {
     Lanes8 x[32], y[32];
-    const float* rows = in + t * row;
-    for (int32_t k = 0; k < 32; k += 8) {
-      __m256 r[8];
-      for (int32_t i = 0; i < 8; ++i) r[i] = _mm256_loadu_ps(rows + i * row + k);
-      Transpose8(r);
-      for (int32_t i = 0; i < 8; ++i) x[k + i] = {r[i]};
+    if (slot_step == 1) {
+      // The slots of a subband lie side by side already.
+      for (int32_t k = 0; k < 32; ++k) x[k] = {_mm256_loadu_ps(in + k * subband_step + t)};
+    } else {
+      // Slots one after another (subband_step 1): 8 x 8 blocks turn.
+      const float* rows = in + t * slot_step;
+      for (int32_t k = 0; k < 32; k += 8) {
+        __m256 r[8];
+        for (int32_t i = 0; i < 8; ++i) r[i] = _mm256_loadu_ps(rows + i * slot_step + k);
+        Transpose8(r);
+        for (int32_t i = 0; i < 8; ++i) x[k + i] = {r[i]};
+      }
     }
     if (gains) {
       for (int32_t k = 0; k < 32; ++k) x[k] = x[k] * Splat8(gains[k]);
@@ -120,11 +138,12 @@ void MPWindowMonoAvx2(const float* ring, int32_t pos, int16_t* out) {
 void MPWindowStereoAvx2(const float* ring, int32_t pos, int16_t* out) {
   MPWindowStereoFast(ring, pos, out);
 }
-void MPImdct36Avx2(float* lines, const float* overlap, float* out, const float* window) {
+void MPImdct36Avx2(float* lines, const float* overlap, float* out, int32_t window) {
   MPImdct36Fast(lines, overlap, out, window);
 }
-void MPSynthDctAvx2(const float* in, int32_t row, int32_t slots, const float* gains, float* out) {
-  MPSynthDctSse2(in, row, slots, gains, out);
+void MPSynthDctAvx2(const float* in, int32_t subband_step, int32_t slot_step, int32_t slots,
+                    const float* gains, float* out) {
+  MPSynthDctSse2(in, subband_step, slot_step, slots, gains, out);
 }
 
 #endif

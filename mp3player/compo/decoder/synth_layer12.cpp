@@ -13,7 +13,7 @@ namespace {
 template <int32_t kChannel>
 void OneChannel(const float* samples, int32_t slots, int16_t* pcm) {
   TMPSynthState& synth = MPState.synth;
-  synth.pos[0] = MPSynthSlots(samples + 32 * kChannel, kMPLayer12SlotValues, slots, true,
+  synth.pos[0] = MPSynthSlots(samples + 32 * kChannel, 1, kMPLayer12SlotValues, slots, true,
                               synth.ring[0], synth.pos[0], MPRoutines.window_mono, pcm, 32);
 }
 
@@ -21,10 +21,10 @@ void OneChannel(const float* samples, int32_t slots, int16_t* pcm) {
 void Stereo(const float* samples, int32_t slots, int16_t* pcm) {
   TMPSynthState& synth = MPState.synth;
   const int32_t pos = synth.pos[0];
-  MPSynthSlots(samples, kMPLayer12SlotValues, slots, true, synth.ring[0], pos,
+  MPSynthSlots(samples, 1, kMPLayer12SlotValues, slots, true, synth.ring[0], pos,
                MPRoutines.window_stereo, pcm, 64);
-  synth.pos[0] = MPSynthSlots(samples + 32, kMPLayer12SlotValues, slots, true, synth.ring[1], pos,
-                              MPRoutines.window_stereo, pcm + 1, 64);
+  synth.pos[0] = MPSynthSlots(samples + 32, 1, kMPLayer12SlotValues, slots, true, synth.ring[1],
+                              pos, MPRoutines.window_stereo, pcm + 1, 64);
 }
 
 // Both channels averaged into one. The average bypasses the subband equalizer.
@@ -35,7 +35,7 @@ void MixToMono(const float* samples, int32_t slots, int16_t* pcm) {
     const float* in = samples + slot * kMPLayer12SlotValues;
     for (int32_t k = 0; k < 32; ++k) mixed[32 * slot + k] = (in[k] + in[32 + k]) * 0.5f;
   }
-  synth.pos[0] = MPSynthSlots(mixed, 32, slots, false, synth.ring[0], synth.pos[0],
+  synth.pos[0] = MPSynthSlots(mixed, 1, 32, slots, false, synth.ring[0], synth.pos[0],
                               MPRoutines.window_mono, pcm, 32);
 }
 

@@ -23,7 +23,7 @@ std::vector<int16_t> Synthesise(const std::vector<float>& subbands, TMPWindowRou
   std::vector<float> padded(subbands);
   padded.resize(32 * MPSynthPaddedSlots(slots));
   std::vector<int16_t> out(subbands.size());
-  MPSynthSlots(padded.data(), 32, slots, true, MPState.synth.ring[0], 0, window, out.data(), 32);
+  MPSynthSlots(padded.data(), 1, 32, slots, true, MPState.synth.ring[0], 0, window, out.data(), 32);
   return out;
 }
 
