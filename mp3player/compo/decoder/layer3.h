@@ -95,7 +95,7 @@ struct TMPLayer3State {
   alignas(32) float spectrum[2][2][576];
   int32_t nonzero[2][2] = {};
   int32_t granule_toggle = 0;
-  alignas(32) int32_t values[576];  // Huffman output.
+  alignas(32) float values[576];  // Huffman output: each value's power v * |v|^(1/3).
   alignas(32) float reorder[576];
   // Hybrid output, subband by subband (index = subband * 18 + slot), padded so that the vector
   // synthesis may read a whole batch of slots past the last subband's end.

@@ -80,19 +80,21 @@ inline int32_t Signed(int32_t v, uint64_t window, int32_t& used) {
   return (v ^ -negative) + negative;  // -v when negative (v = 0 stays 0 either way).
 }
 
-// One value of a pair: the linbits extension of 15, then the sign of a nonzero value.
-inline int32_t Value(int32_t v, int32_t linbits, uint64_t window, int32_t& used) {
+// One value of a pair: the linbits extension of 15, then the sign of a nonzero value; the result
+// is the value's power v * |v|^(1/3), which the requantisation scales. Values stay within
+// +-(15 + 2^13 - 1), the power table's range.
+inline float Value(int32_t v, int32_t linbits, uint64_t window, int32_t& used) {
   if (v == 15 && linbits) v += Take(window, used, linbits);
-  return Signed(v, window, used);
+  return MPL3Tables.power[8206 + Signed(v, window, used)];
 }
 
 // Decodes pairs into v[from..to) with big-value table `table`. Returns false when the data ran
 // past the channel's end. A pair takes at most 47 bits, so one bit window serves it.
-bool DecodePairs(const uint8_t* base, int32_t& pos, int32_t end_pos, int32_t* v, int32_t from,
+bool DecodePairs(const uint8_t* base, int32_t& pos, int32_t end_pos, float* v, int32_t from,
                  int32_t to, int32_t table) {
   const TMPHuffCodeTable& codes = kMPHuffCodeTables[table];
   if (codes.count == 0) {
-    std::fill(v + from, v + to, 0);
+    std::fill(v + from, v + to, 0.0f);
     return true;
   }
   const uint32_t* tree = trees[codes.base].data();
@@ -132,7 +134,7 @@ const uint32_t* MPLayer3HuffmanTree(int32_t table) {
 int32_t MPLayer3Huffman(const uint8_t* base, int32_t pos, int32_t end_pos,
                         const TMPGranuleInfo& gi) {
   const TMPLayer3Stream& st = MPL3.stream;
-  int32_t* v = MPL3.values;
+  float* v = MPL3.values;
   // Long blocks stop at the band limit; short blocks, still in window order, at their clear
   // limit (see SetBandLayout).
   const int32_t limit = gi.block_type == 2 ? st.short_clear : st.band_lines;
@@ -163,10 +165,11 @@ int32_t MPLayer3Huffman(const uint8_t* base, int32_t pos, int32_t end_pos,
       used += static_cast<int32_t>(cell >> 24) - 6;
       vwxy = (cell >> 8) & 0xFF;
     }
-    v[i] = Signed((vwxy >> 3) & 1, window, used);
-    v[i + 1] = Signed((vwxy >> 2) & 1, window, used);
-    v[i + 2] = Signed((vwxy >> 1) & 1, window, used);
-    v[i + 3] = Signed(vwxy & 1, window, used);
+    // The power of +-1 is +-1.
+    v[i] = static_cast<float>(Signed((vwxy >> 3) & 1, window, used));
+    v[i + 1] = static_cast<float>(Signed((vwxy >> 2) & 1, window, used));
+    v[i + 2] = static_cast<float>(Signed((vwxy >> 1) & 1, window, used));
+    v[i + 3] = static_cast<float>(Signed(vwxy & 1, window, used));
     pos += used;
     previous_nonzero = nonzero;
     if (vwxy & 3) {
@@ -179,7 +182,7 @@ int32_t MPLayer3Huffman(const uint8_t* base, int32_t pos, int32_t end_pos,
   if (end_pos - pos < 0 && i > count) {
     // The last quadruple used bits that were not there.
     i -= 4;
-    std::fill(v + i, v + i + 4, 0);
+    std::fill(v + i, v + i + 4, 0.0f);
     nonzero = previous_nonzero;
   }
   return nonzero;
