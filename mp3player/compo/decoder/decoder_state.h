@@ -66,13 +66,13 @@ void MPConvertOutput(const int16_t* full, int32_t full_values, uint8_t* pcm);
 
 // Synthesis (synth.cpp).
 void MPSynthReset();
-// Synthesis of `slots` slots of 32 subband values, value k of slot t at in[k * subband_step +
-// t * slot_step], through `ring` from write position `pos`: slot t's 32 samples go through
-// `window` to pcm + t * pcm_step. The slots up to MPSynthPaddedSlots(slots) must be readable
-// (routines.h). The subband equalizer acts when `equalize` is set and the equalizer is on.
-// Returns the next write position.
-int32_t MPSynthSlots(const float* in, int32_t subband_step, int32_t slot_step, int32_t slots,
-                     bool equalize, float* ring, int32_t pos, TMPWindowRoutine window, int16_t* pcm,
+// Synthesis of `slots` slots of 32 subband values, value k of slot t at in[k * subband_step + t],
+// through `ring` from write position `pos`: slot t's 32 samples go through `window` to
+// pcm + t * pcm_step. The slots up to MPSynthPaddedSlots(slots) must be readable (routines.h).
+// The subband equalizer acts when `equalize` is set and the equalizer is on. Returns the next
+// write position.
+int32_t MPSynthSlots(const float* in, int32_t subband_step, int32_t slots, bool equalize,
+                     float* ring, int32_t pos, TMPWindowRoutine window, int16_t* pcm,
                      int32_t pcm_step);
 // Layer III slot loops: 18 slots of the hybrid output (subband * 18 + slot) into
 // mono PCM, or into channel `channel` of interleaved stereo PCM.

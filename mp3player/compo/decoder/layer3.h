@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "mp3player/compo/decoder/big_endian.h"
 #include "mp3player/compo/decoder/decoder_state.h"
 
 // Layer III initialisation for MPDecodeInit.
@@ -163,18 +164,7 @@ inline uint32_t MPPeekBits(const uint8_t* base, int32_t pos, int32_t n) {
 
 // The next 57 or more bits at `pos`, most significant first; needs eight bytes after `pos`.
 inline uint64_t MPBitWindow(const uint8_t* base, int32_t pos) {
-  const uint8_t* p = base + (pos >> 3);
-#if defined(__GNUC__) || defined(__clang__)
-  uint64_t word;
-  __builtin_memcpy(&word, p, 8);
-#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-  word = __builtin_bswap64(word);
-#endif
-#else
-  uint64_t word = 0;
-  for (int32_t i = 0; i < 8; ++i) word = (word << 8) | p[i];
-#endif
-  return word << (pos & 7);
+  return MPLoadBigEndian64(base + (pos >> 3)) << (pos & 7);
 }
 
 inline uint32_t MPReadBits(const uint8_t* base, int32_t& pos, int32_t n) {

@@ -31,12 +31,12 @@ using TMPHybridRoutine = int32_t (*)(float* current, const float* previous, floa
                                      int32_t block_type, int32_t long_lines, int32_t lines,
                                      int32_t previous_lines, int32_t subbands);
 
-// DCT-32 of the synthesis for `slots` slots: value k of slot t at in[k * subband_step +
-// t * slot_step], the outputs of slot t to out + 32 * t; with `gains` (the subband equalizer)
-// value k is first multiplied by gains[k]. The vector forms transform whole batches of slots: `in`
+// DCT-32 of the synthesis for `slots` slots: value k of slot t at in[k * subband_step + t], the
+// outputs of slot t to out + 32 * t; with `gains` (the subband equalizer) value k is first
+// multiplied by gains[k]. The vector forms transform whole batches of slots side by side: `in`
 // must hold finite values and `out` room up to MPSynthPaddedSlots(slots).
-using TMPDctRoutine = void (*)(const float* in, int32_t subband_step, int32_t slot_step,
-                               int32_t slots, const float* gains, float* out);
+using TMPDctRoutine = void (*)(const float* in, int32_t subband_step, int32_t slots,
+                               const float* gains, float* out);
 constexpr int32_t kMPSynthSlotPadding = 8;
 
 // Slots of subband samples rounded up to whole vector batches: the rows a DCT form may read.
@@ -75,10 +75,10 @@ int32_t MPHybridGeneric(float* current, const float* previous, float* out, int32
 int32_t MPHybridFast(float* current, const float* previous, float* out, int32_t block_type,
                      int32_t long_lines, int32_t lines, int32_t previous_lines, int32_t subbands);
 
-void MPSynthDctGeneric(const float* in, int32_t subband_step, int32_t slot_step, int32_t slots,
-                       const float* gains, float* out);
-void MPSynthDctSse2(const float* in, int32_t subband_step, int32_t slot_step, int32_t slots,
-                    const float* gains, float* out);
+void MPSynthDctGeneric(const float* in, int32_t subband_step, int32_t slots, const float* gains,
+                       float* out);
+void MPSynthDctSse2(const float* in, int32_t subband_step, int32_t slots, const float* gains,
+                    float* out);
 
 // Forms for processors with AVX2 and FMA, installed in place of the vectorised forms above when
 // MPHasAvx2Fma says the processor has both (simd_avx2.cpp).
@@ -88,8 +88,8 @@ void MPWindowStereoAvx2(const float* ring, int32_t pos, int16_t* out);
 void MPImdct36Avx2(float* lines, const float* overlap, float* out, int32_t window);
 int32_t MPHybridAvx2(float* current, const float* previous, float* out, int32_t block_type,
                      int32_t long_lines, int32_t lines, int32_t previous_lines, int32_t subbands);
-void MPSynthDctAvx2(const float* in, int32_t subband_step, int32_t slot_step, int32_t slots,
-                    const float* gains, float* out);
+void MPSynthDctAvx2(const float* in, int32_t subband_step, int32_t slots, const float* gains,
+                    float* out);
 
 // Split coefficients 0.5 / cos((2j + 1) pi / (4n)) of the synthesis DCT for n = 16, 8, 4, 2, 1.
 extern const float* const MPSynthDctCoefficients;

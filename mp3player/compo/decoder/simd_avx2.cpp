@@ -96,27 +96,16 @@ void MPImdct36Avx2(float* lines, const float* overlap, float* out, int32_t windo
   lines[17] = last[3];
 }
 
-void MPSynthDctAvx2(const float* in, int32_t subband_step, int32_t slot_step, int32_t slots,
-                    const float* gains, float* out) {
+void MPSynthDctAvx2(const float* in, int32_t subband_step, int32_t slots, const float* gains,
+                    float* out) {
   for (int32_t t = 0; t < slots; t += 8) {
     Lanes8 x[32], y[32];
-    if (slot_step == 1) {
-      // The slots of a subband lie side by side already.
-      for (int32_t k = 0; k < 32; ++k) x[k] = {_mm256_loadu_ps(in + k * subband_step + t)};
-    } else {
-      // Slots one after another (subband_step 1): 8 x 8 blocks turn.
-      const float* rows = in + t * slot_step;
-      for (int32_t k = 0; k < 32; k += 8) {
-        __m256 r[8];
-        for (int32_t i = 0; i < 8; ++i) r[i] = _mm256_loadu_ps(rows + i * slot_step + k);
-        Transpose8(r);
-        for (int32_t i = 0; i < 8; ++i) x[k + i] = {r[i]};
-      }
-    }
+    for (int32_t k = 0; k < 32; ++k) x[k] = {_mm256_loadu_ps(in + k * subband_step + t)};
     if (gains) {
       for (int32_t k = 0; k < 32; ++k) x[k] = x[k] * Splat8(gains[k]);
     }
     MPDct<32, Lanes8, Splat8>::Run(x, y, MPSynthDctCoefficients);
+    // Back from lanes to slots: 8 x 8 blocks turn.
     float* slot = out + 32 * t;
     for (int32_t k = 0; k < 32; k += 8) {
       __m256 r[8];
@@ -141,9 +130,9 @@ void MPWindowStereoAvx2(const float* ring, int32_t pos, int16_t* out) {
 void MPImdct36Avx2(float* lines, const float* overlap, float* out, int32_t window) {
   MPImdct36Fast(lines, overlap, out, window);
 }
-void MPSynthDctAvx2(const float* in, int32_t subband_step, int32_t slot_step, int32_t slots,
-                    const float* gains, float* out) {
-  MPSynthDctSse2(in, subband_step, slot_step, slots, gains, out);
+void MPSynthDctAvx2(const float* in, int32_t subband_step, int32_t slots, const float* gains,
+                    float* out) {
+  MPSynthDctSse2(in, subband_step, slots, gains, out);
 }
 
 #endif

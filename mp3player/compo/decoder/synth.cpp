@@ -168,11 +168,11 @@ void MPSynthReset() {
   MPState.synth.pos[0] = MPState.synth.pos[1] = 0;
 }
 
-void MPSynthDctGeneric(const float* in, int32_t subband_step, int32_t slot_step, int32_t slots,
-                       const float* gains, float* out) {
+void MPSynthDctGeneric(const float* in, int32_t subband_step, int32_t slots, const float* gains,
+                       float* out) {
   for (int32_t t = 0; t < slots; ++t) {
     float x[32];
-    for (int32_t k = 0; k < 32; ++k) x[k] = in[k * subband_step + t * slot_step];
+    for (int32_t k = 0; k < 32; ++k) x[k] = in[k * subband_step + t];
     if (gains) {
       for (int32_t k = 0; k < 32; ++k) x[k] *= gains[k];
     }
@@ -180,32 +180,17 @@ void MPSynthDctGeneric(const float* in, int32_t subband_step, int32_t slot_step,
   }
 }
 
-void MPSynthDctSse2(const float* in, int32_t subband_step, int32_t slot_step, int32_t slots,
-                    const float* gains, float* out) {
+void MPSynthDctSse2(const float* in, int32_t subband_step, int32_t slots, const float* gains,
+                    float* out) {
 #ifdef KORVA_SSE2
   for (int32_t t = 0; t < slots; t += 4) {
     Lanes4 x[32], y[32];
-    if (slot_step == 1) {
-      // The slots of a subband lie side by side already.
-      for (int32_t k = 0; k < 32; ++k) x[k] = {_mm_loadu_ps(in + k * subband_step + t)};
-    } else {
-      // Slots one after another (subband_step 1): four 4 x 4 blocks per group of subbands turn.
-      const float* rows = in + t * slot_step;
-      for (int32_t k = 0; k < 32; k += 4) {
-        __m128 r0 = _mm_loadu_ps(rows + k), r1 = _mm_loadu_ps(rows + slot_step + k);
-        __m128 r2 = _mm_loadu_ps(rows + 2 * slot_step + k);
-        __m128 r3 = _mm_loadu_ps(rows + 3 * slot_step + k);
-        _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
-        x[k] = {r0};
-        x[k + 1] = {r1};
-        x[k + 2] = {r2};
-        x[k + 3] = {r3};
-      }
-    }
+    for (int32_t k = 0; k < 32; ++k) x[k] = {_mm_loadu_ps(in + k * subband_step + t)};
     if (gains) {
       for (int32_t k = 0; k < 32; ++k) x[k] = x[k] * Splat4(gains[k]);
     }
     MPDct<32, Lanes4, Splat4>::Run(x, y, MPSynthDctCoefficients);
+    // Back from lanes to slots: 4 x 4 blocks turn.
     float* slot = out + 32 * t;
     for (int32_t k = 0; k < 32; k += 4) {
       __m128 r0 = y[k].v, r1 = y[k + 1].v, r2 = y[k + 2].v, r3 = y[k + 3].v;
@@ -217,12 +202,12 @@ void MPSynthDctSse2(const float* in, int32_t subband_step, int32_t slot_step, in
     }
   }
 #else
-  MPSynthDctGeneric(in, subband_step, slot_step, slots, gains, out);
+  MPSynthDctGeneric(in, subband_step, slots, gains, out);
 #endif
 }
 
-int32_t MPSynthSlots(const float* in, int32_t subband_step, int32_t slot_step, int32_t slots,
-                     bool equalize, float* ring, int32_t pos, TMPWindowRoutine window, int16_t* pcm,
+int32_t MPSynthSlots(const float* in, int32_t subband_step, int32_t slots, bool equalize,
+                     float* ring, int32_t pos, TMPWindowRoutine window, int16_t* pcm,
                      int32_t pcm_step) {
   // Chunks of whole batches, enough for a Layer II frame in one.
   constexpr int32_t kChunk = 5 * kMPSynthSlotPadding;
@@ -230,7 +215,7 @@ int32_t MPSynthSlots(const float* in, int32_t subband_step, int32_t slot_step, i
   alignas(32) float dct[kChunk * 32];
   for (int32_t first = 0; first < slots; first += kChunk) {
     const int32_t count = std::min(slots - first, kChunk);
-    MPRoutines.dct(in + first * slot_step, subband_step, slot_step, count, gains, dct);
+    MPRoutines.dct(in + first, subband_step, count, gains, dct);
     for (int32_t t = 0; t < count; ++t) {
       std::memcpy(ring + pos, dct + 32 * t, 32 * sizeof(float));
       if (pos == 0) std::memcpy(ring + 512, ring, 32 * sizeof(float));
@@ -243,15 +228,14 @@ int32_t MPSynthSlots(const float* in, int32_t subband_step, int32_t slot_step, i
 
 void MPSynthLayer3Mono(const float* hybrid, int16_t* pcm) {
   TMPSynthState& synth = MPState.synth;
-  synth.pos[0] = MPSynthSlots(hybrid, 18, 1, 18, true, synth.ring[0], synth.pos[0],
+  synth.pos[0] = MPSynthSlots(hybrid, 18, 18, true, synth.ring[0], synth.pos[0],
                               MPRoutines.window_mono, pcm, 32);
 }
 
 void MPSynthLayer3Stereo(const float* hybrid, int32_t channel, int16_t* pcm) {
   TMPSynthState& synth = MPState.synth;
-  synth.pos[channel] =
-      MPSynthSlots(hybrid, 18, 1, 18, true, synth.ring[channel], synth.pos[channel],
-                   MPRoutines.window_stereo, pcm + channel, 64);
+  synth.pos[channel] = MPSynthSlots(hybrid, 18, 18, true, synth.ring[channel], synth.pos[channel],
+                                    MPRoutines.window_stereo, pcm + channel, 64);
 }
 
 void MPWindowMonoGeneric(const float* ring, int32_t pos, int16_t* out) {

@@ -1,5 +1,5 @@
-// The synthesis slot loops of Layers I and II. Their subband samples come in slots of 64 floats,
-// the 32 subbands of each channel contiguous (see layer12_frame.h).
+// The synthesis slot loops of Layers I and II. Their subband samples come subband by subband,
+// the slots of each side by side (see layer12_frame.h).
 #include <cstdint>
 
 #include "mp3player/compo/decoder/layer12.h"
@@ -8,12 +8,14 @@
 
 namespace {
 
+constexpr int32_t kRightChannel = 32 * kMPLayer12RowSlots;
+
 // One output channel from the stream's channel `kChannel` (a single-channel stream, or the left
 // or right channel of a two-channel stream).
 template <int32_t kChannel>
 void OneChannel(const float* samples, int32_t slots, int16_t* pcm) {
   TMPSynthState& synth = MPState.synth;
-  synth.pos[0] = MPSynthSlots(samples + 32 * kChannel, 1, kMPLayer12SlotValues, slots, true,
+  synth.pos[0] = MPSynthSlots(samples + kChannel * kRightChannel, kMPLayer12RowSlots, slots, true,
                               synth.ring[0], synth.pos[0], MPRoutines.window_mono, pcm, 32);
 }
 
@@ -21,21 +23,19 @@ void OneChannel(const float* samples, int32_t slots, int16_t* pcm) {
 void Stereo(const float* samples, int32_t slots, int16_t* pcm) {
   TMPSynthState& synth = MPState.synth;
   const int32_t pos = synth.pos[0];
-  MPSynthSlots(samples, 1, kMPLayer12SlotValues, slots, true, synth.ring[0], pos,
+  MPSynthSlots(samples, kMPLayer12RowSlots, slots, true, synth.ring[0], pos,
                MPRoutines.window_stereo, pcm, 64);
-  synth.pos[0] = MPSynthSlots(samples + 32, 1, kMPLayer12SlotValues, slots, true, synth.ring[1],
-                              pos, MPRoutines.window_stereo, pcm + 1, 64);
+  synth.pos[0] = MPSynthSlots(samples + kRightChannel, kMPLayer12RowSlots, slots, true,
+                              synth.ring[1], pos, MPRoutines.window_stereo, pcm + 1, 64);
 }
 
 // Both channels averaged into one. The average bypasses the subband equalizer.
 void MixToMono(const float* samples, int32_t slots, int16_t* pcm) {
   TMPSynthState& synth = MPState.synth;
-  alignas(32) float mixed[MPSynthPaddedSlots(kMPLayer2Slots) * 32];
-  for (int32_t slot = 0; slot < MPSynthPaddedSlots(slots); ++slot) {
-    const float* in = samples + slot * kMPLayer12SlotValues;
-    for (int32_t k = 0; k < 32; ++k) mixed[32 * slot + k] = (in[k] + in[32 + k]) * 0.5f;
-  }
-  synth.pos[0] = MPSynthSlots(mixed, 1, 32, slots, false, synth.ring[0], synth.pos[0],
+  alignas(32) float mixed[kRightChannel];
+  for (int32_t i = 0; i < kRightChannel; ++i)
+    mixed[i] = (samples[i] + samples[kRightChannel + i]) * 0.5f;
+  synth.pos[0] = MPSynthSlots(mixed, kMPLayer12RowSlots, slots, false, synth.ring[0], synth.pos[0],
                               MPRoutines.window_mono, pcm, 32);
 }
 

@@ -19,11 +19,15 @@ std::vector<int16_t> Synthesise(const std::vector<float>& subbands, TMPWindowRou
                                 TMPDctRoutine dct = MPSynthDctGeneric) {
   MPSynthReset();
   MPRoutines.dct = dct;
+  // The synthesis reads subband by subband, the slots side by side.
   const int32_t slots = static_cast<int32_t>(subbands.size() / 32);
-  std::vector<float> padded(subbands);
-  padded.resize(32 * MPSynthPaddedSlots(slots));
+  const int32_t row = MPSynthPaddedSlots(slots);
+  std::vector<float> rows(32 * row);
+  for (int32_t t = 0; t < slots; ++t) {
+    for (int32_t k = 0; k < 32; ++k) rows[k * row + t] = subbands[32 * t + k];
+  }
   std::vector<int16_t> out(subbands.size());
-  MPSynthSlots(padded.data(), 1, 32, slots, true, MPState.synth.ring[0], 0, window, out.data(), 32);
+  MPSynthSlots(rows.data(), row, slots, true, MPState.synth.ring[0], 0, window, out.data(), 32);
   return out;
 }
 
