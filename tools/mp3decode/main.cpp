@@ -90,7 +90,7 @@ int Decode(const Options& options) {
   reader.Seek(audio_start, 0);
 
   MPSelectCpuRoutines(options.generic ? MPDetectCpu() & ~kMPCpuExtensions : MPDetectCpu());
-  if (options.verbose) std::fputs(MPDescribeInstalledRoutines(), stderr);
+  if (options.verbose) std::fputs(MPDescribeInstalledRoutines().c_str(), stderr);
   const auto started = std::chrono::steady_clock::now();
   TMPFrameLoop loop;
   if (!loop.Open(reader, audio_size)) {

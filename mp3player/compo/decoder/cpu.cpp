@@ -1,6 +1,5 @@
 #include "mp3player/compo/decoder/cpu.h"
 
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -106,7 +105,12 @@ TMPRoutineForm Install(Fn& slot, TMPRoutineForm form, Fn generic, Fn sse2, Fn av
   return form == mrfGeneric ? mrfGeneric : mrfSse2;
 }
 
-char installed_description[512] = "";
+// The slots in the order of installation, with the form each got last.
+constexpr int32_t kSlots = 7;
+constexpr const char* kSlotNames[kSlots] = {"alias reduction", "mono windowing", "stereo windowing",
+                                            "hybrid filter",   "36-point IMDCT", "12-point IMDCT",
+                                            "synthesis DCT"};
+TMPRoutineForm installed_forms[kSlots] = {};
 
 }  // namespace
 
@@ -188,27 +192,23 @@ void MPSelectCpuRoutines(int32_t flags) {
   installed = MPChooseCpuVariants(flags);
   const TMPRoutineForm form = MPChooseRoutineForm(flags);
   TMPRoutines& r = MPRoutines;
-  const struct {
-    const char* name;
-    TMPRoutineForm form;
-  } slots[] = {
-      {"alias reduction", Install(r.alias, form, MPAliasGeneric, MPAliasFast)},
-      {"mono windowing",
-       Install(r.window_mono, form, MPWindowMonoGeneric, MPWindowMonoFast, MPWindowMonoAvx2)},
-      {"stereo windowing", Install(r.window_stereo, form, MPWindowStereoGeneric, MPWindowStereoFast,
-                                   MPWindowStereoAvx2)},
-      {"hybrid filter", Install(r.hybrid, form, MPHybridGeneric, MPHybridFast, MPHybridAvx2)},
-      {"36-point IMDCT", Install(r.imdct36, form, MPImdct36Generic, MPImdct36Fast, MPImdct36Avx2)},
-      {"12-point IMDCT", Install(r.imdct12, form, MPImdct12Generic, MPImdct12Fast)},
-      {"synthesis DCT", Install(r.dct, form, MPSynthDctGeneric, MPSynthDctSse2, MPSynthDctAvx2)},
-  };
-  std::string text;
-  for (const auto& slot : slots) {
-    text += std::string(slot.name) + ": " + MPRoutineFormName(slot.form) + "\n";
-  }
-  std::snprintf(installed_description, sizeof installed_description, "%s", text.c_str());
+  TMPRoutineForm* got = installed_forms;
+  got[0] = Install(r.alias, form, MPAliasGeneric, MPAliasFast);
+  got[1] = Install(r.window_mono, form, MPWindowMonoGeneric, MPWindowMonoFast, MPWindowMonoAvx2);
+  got[2] =
+      Install(r.window_stereo, form, MPWindowStereoGeneric, MPWindowStereoFast, MPWindowStereoAvx2);
+  got[3] = Install(r.hybrid, form, MPHybridGeneric, MPHybridFast, MPHybridAvx2);
+  got[4] = Install(r.imdct36, form, MPImdct36Generic, MPImdct36Fast, MPImdct36Avx2);
+  got[5] = Install(r.imdct12, form, MPImdct12Generic, MPImdct12Fast);
+  got[6] = Install(r.dct, form, MPSynthDctGeneric, MPSynthDctSse2, MPSynthDctAvx2);
 }
 
-const char* MPDescribeInstalledRoutines() { return installed_description; }
+std::string MPDescribeInstalledRoutines() {
+  std::string text;
+  for (int32_t i = 0; i < kSlots; ++i) {
+    text += std::string(kSlotNames[i]) + ": " + MPRoutineFormName(installed_forms[i]) + "\n";
+  }
+  return text;
+}
 
 TMPCpuVariantChoice MPInstalledCpuVariants() { return installed; }

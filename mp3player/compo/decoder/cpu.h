@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // Bits of the capability flag word.
 constexpr int32_t kMPCpuFpu = 0x1;
@@ -86,4 +87,4 @@ const char* MPRoutineFormName(TMPRoutineForm form);
 
 // The forms installed by the last MPSelectCpuRoutines call, one line per slot ("alias
 // reduction: SSE2"), for reports.
-const char* MPDescribeInstalledRoutines();
+std::string MPDescribeInstalledRoutines();
