@@ -59,6 +59,18 @@ KORVA_INLINE void Transpose8(__m256* r) {
   }
 }
 
+Lanes8 Load8(const float* p) { return {_mm256_loadu_ps(p)}; }
+
+// Back from lanes to slots: 8 x 8 blocks turn.
+void Store8(const Lanes8* y, float* out) {
+  for (int32_t k = 0; k < 32; k += 8) {
+    __m256 r[8];
+    for (int32_t i = 0; i < 8; ++i) r[i] = y[k + i].v;
+    Transpose8(r);
+    for (int32_t i = 0; i < 8; ++i) _mm256_storeu_ps(out + 32 * i + k, r[i]);
+  }
+}
+
 }  // namespace
 
 bool MPHasAvx2Fma() { return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma"); }
@@ -98,22 +110,8 @@ void MPImdct36Avx2(float* lines, const float* overlap, float* out, int32_t windo
 
 void MPSynthDctAvx2(const float* in, int32_t subband_step, int32_t slots, const float* gains,
                     float* out) {
-  for (int32_t t = 0; t < slots; t += 8) {
-    Lanes8 x[32], y[32];
-    for (int32_t k = 0; k < 32; ++k) x[k] = {_mm256_loadu_ps(in + k * subband_step + t)};
-    if (gains) {
-      for (int32_t k = 0; k < 32; ++k) x[k] = x[k] * Splat8(gains[k]);
-    }
-    MPDct<32, Lanes8, Splat8>::Run(x, y, MPSynthDctCoefficients);
-    // Back from lanes to slots: 8 x 8 blocks turn.
-    float* slot = out + 32 * t;
-    for (int32_t k = 0; k < 32; k += 8) {
-      __m256 r[8];
-      for (int32_t i = 0; i < 8; ++i) r[i] = y[k + i].v;
-      Transpose8(r);
-      for (int32_t i = 0; i < 8; ++i) _mm256_storeu_ps(slot + 32 * i + k, r[i]);
-    }
-  }
+  MPDctSlots<Lanes8, Splat8, Load8, Store8, 8>(in, subband_step, slots, gains,
+                                               MPSynthDctCoefficients, out);
 }
 
 #else

@@ -34,6 +34,10 @@ struct DctCoefficients {
 const DctCoefficients dct_coefficients;
 
 float SplatFloat(float c) { return c; }
+float LoadFloat(const float* p) { return *p; }
+void StoreFloat(const float* y, float* out) {
+  for (int32_t k = 0; k < 32; ++k) out[k] = y[k];
+}
 
 int16_t Clip(double s) {
   if (s >= 32767.0) return 32767;
@@ -135,6 +139,19 @@ KORVA_INLINE Lanes4 operator+(Lanes4 a, Lanes4 b) { return {_mm_add_ps(a.v, b.v)
 KORVA_INLINE Lanes4 operator-(Lanes4 a, Lanes4 b) { return {_mm_sub_ps(a.v, b.v)}; }
 KORVA_INLINE Lanes4 operator*(Lanes4 a, Lanes4 b) { return {_mm_mul_ps(a.v, b.v)}; }
 Lanes4 Splat4(float c) { return {_mm_set1_ps(c)}; }
+Lanes4 Load4(const float* p) { return {_mm_loadu_ps(p)}; }
+
+// Back from lanes to slots: 4 x 4 blocks turn.
+void Store4(const Lanes4* y, float* out) {
+  for (int32_t k = 0; k < 32; k += 4) {
+    __m128 r0 = y[k].v, r1 = y[k + 1].v, r2 = y[k + 2].v, r3 = y[k + 3].v;
+    _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+    _mm_storeu_ps(out + k, r0);
+    _mm_storeu_ps(out + 32 + k, r1);
+    _mm_storeu_ps(out + 64 + k, r2);
+    _mm_storeu_ps(out + 96 + k, r3);
+  }
+}
 #endif
 
 }  // namespace
@@ -170,37 +187,15 @@ void MPSynthReset() {
 
 void MPSynthDctGeneric(const float* in, int32_t subband_step, int32_t slots, const float* gains,
                        float* out) {
-  for (int32_t t = 0; t < slots; ++t) {
-    float x[32];
-    for (int32_t k = 0; k < 32; ++k) x[k] = in[k * subband_step + t];
-    if (gains) {
-      for (int32_t k = 0; k < 32; ++k) x[k] *= gains[k];
-    }
-    MPDct<32, float, SplatFloat>::Run(x, out + 32 * t, MPSynthDctCoefficients);
-  }
+  MPDctSlots<float, SplatFloat, LoadFloat, StoreFloat, 1>(in, subband_step, slots, gains,
+                                                          MPSynthDctCoefficients, out);
 }
 
 void MPSynthDctSse2(const float* in, int32_t subband_step, int32_t slots, const float* gains,
                     float* out) {
 #ifdef KORVA_SSE2
-  for (int32_t t = 0; t < slots; t += 4) {
-    Lanes4 x[32], y[32];
-    for (int32_t k = 0; k < 32; ++k) x[k] = {_mm_loadu_ps(in + k * subband_step + t)};
-    if (gains) {
-      for (int32_t k = 0; k < 32; ++k) x[k] = x[k] * Splat4(gains[k]);
-    }
-    MPDct<32, Lanes4, Splat4>::Run(x, y, MPSynthDctCoefficients);
-    // Back from lanes to slots: 4 x 4 blocks turn.
-    float* slot = out + 32 * t;
-    for (int32_t k = 0; k < 32; k += 4) {
-      __m128 r0 = y[k].v, r1 = y[k + 1].v, r2 = y[k + 2].v, r3 = y[k + 3].v;
-      _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
-      _mm_storeu_ps(slot + k, r0);
-      _mm_storeu_ps(slot + 32 + k, r1);
-      _mm_storeu_ps(slot + 64 + k, r2);
-      _mm_storeu_ps(slot + 96 + k, r3);
-    }
-  }
+  MPDctSlots<Lanes4, Splat4, Load4, Store4, 4>(in, subband_step, slots, gains,
+                                               MPSynthDctCoefficients, out);
 #else
   MPSynthDctGeneric(in, subband_step, slots, gains, out);
 #endif

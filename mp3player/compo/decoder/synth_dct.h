@@ -51,4 +51,22 @@ struct MPDct<1, V, Splat> {
   static KORVA_INLINE void Run(const V* x, V* out, const float*) { out[0] = x[0]; }
 };
 
+// A DCT form over `slots` slots (see TMPDctRoutine), kLanes slots at a time: `Load` reads the
+// lanes of one subband from consecutive slots, `Store` turns the 32 outputs back into kLanes
+// slots of 32 values.
+template <typename V, V (*Splat)(float), V (*Load)(const float*),
+          void (*Store)(const V* y, float* out), int kLanes>
+KORVA_INLINE void MPDctSlots(const float* in, int subband_step, int slots, const float* gains,
+                             const float* coefficients, float* out) {
+  for (int t = 0; t < slots; t += kLanes) {
+    V x[32], y[32];
+    for (int k = 0; k < 32; ++k) x[k] = Load(in + k * subband_step + t);
+    if (gains) {
+      for (int k = 0; k < 32; ++k) x[k] = x[k] * Splat(gains[k]);
+    }
+    MPDct<32, V, Splat>::Run(x, y, coefficients);
+    Store(y, out + 32 * t);
+  }
+}
+
 }  // namespace
