@@ -110,8 +110,14 @@ void MPImdct36Avx2(float* lines, const float* overlap, float* out, int32_t windo
 
 void MPSynthDctAvx2(const float* in, int32_t subband_step, int32_t slots, const float* gains,
                     float* out) {
-  MPDctSlots<Lanes8, Splat8, Load8, Store8, 8>(in, subband_step, slots, gains,
+  // A last batch of four slots or fewer takes four lanes rather than eight (Layer III's 18 slots
+  // are 8 + 8 + 2, Layer II's 36 are 4 x 8 + 4).
+  const int32_t rest = slots % 8;
+  const int32_t eight = rest == 0 || rest > 4 ? slots : slots - rest;
+  MPDctSlots<Lanes8, Splat8, Load8, Store8, 8>(in, subband_step, eight, gains,
                                                MPSynthDctCoefficients, out);
+  if (eight < slots)
+    MPSynthDctSse2(in + eight, subband_step, slots - eight, gains, out + 32 * eight);
 }
 
 #else
