@@ -2,12 +2,14 @@
 # Decoding speed against a reference decoder: makes a 5-minute 128 kbit/s stereo MP3 with sox
 # and lame in a temporary folder, then decodes it RUNS times (default 7) with
 # `mp3decode --null` and with `mpg123 -q -t`, alternating, and prints both median times and
-# their ratio (mp3decode / mpg123; below 1 means faster than mpg123).
-# Usage: tools/bench-decode/bench.sh [BUILD_DIR] [RUNS]
+# their ratio (mp3decode / mpg123; below 1 means faster than mpg123). With --generic mp3decode
+# uses the generic routine forms instead of those chosen for the processor.
+# Usage: tools/bench-decode/bench.sh [BUILD_DIR] [RUNS] [--generic]
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$top/build}
 runs=${2:-7}
+options=("${@:3}")
 decoder=$build/tools/mp3decode/mp3decode
 [ -x "$decoder" ] || { echo "bench.sh: build mp3decode first ($decoder)" >&2; exit 1; }
 for tool in sox lame mpg123; do
@@ -22,23 +24,5 @@ sox -n -r 44100 -c 2 -b 16 "$tmp/tone.wav" synth 300 sine 220-1760 sine 330-990 
 sox -m "$tmp/noise.wav" "$tmp/tone.wav" "$tmp/source.wav"
 lame --quiet -b 128 "$tmp/source.wav" "$tmp/bench.mp3"
 
-seconds() {
-  local start end
-  start=$(date +%s.%N)
-  "$@" >/dev/null 2>&1
-  end=$(date +%s.%N)
-  echo "$end - $start" | bc -l
-}
-
-mine=()
-theirs=()
-for ((i = 0; i < runs; i++)); do
-  mine+=("$(seconds "$decoder" --null "$tmp/bench.mp3")")
-  theirs+=("$(seconds mpg123 -q -t "$tmp/bench.mp3")")
-done
-median() { printf '%s\n' "$@" | sort -g | awk '{a[NR] = $1} END {print a[int((NR + 1) / 2)]}'; }
-m=$(median "${mine[@]}")
-t=$(median "${theirs[@]}")
-printf 'mp3decode --null: %.3f s (median of %d)\n' "$m" "$runs"
-printf 'mpg123 -q -t:     %.3f s (median of %d)\n' "$t" "$runs"
-printf 'ratio:            %.2f\n' "$(echo "$m / $t" | bc -l)"
+source "$top/tools/bench-decode/compare.sh"
+compare "$decoder" "$runs" "$tmp/bench.mp3" "${options[@]}"

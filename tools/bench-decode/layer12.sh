@@ -1,18 +1,23 @@
 #!/usr/bin/env bash
 # Layer I and Layer II decoding speed and memory: Korva's decoder (`mp3decode --null`) side by
-# side with the reference decoder (`mpg123 -t`) on the same five-minute streams, made on the
+# side with the reference decoder (`mpg123 -q -t`) on the same five-minute streams, made on the
 # spot: a Layer II stream from twolame (44.1 kHz joint stereo, 192 kbit/s) and a Layer I stream
-# from the project's test encoder (44.1 kHz stereo, 384 kbit/s).
+# from the project's test encoder (44.1 kHz stereo, 384 kbit/s). Per stream: the median wall
+# times of RUNS alternating runs and their ratio, then the peak memory of one run of each.
 #
-# Usage: tools/bench-decode/layer12.sh [BUILD_DIR] [MPEG_TABLES_DIR]
+# Usage: tools/bench-decode/layer12.sh [BUILD_DIR] [MPEG_TABLES_DIR] [RUNS] [--generic]
 #   BUILD_DIR        the build holding tools/mp3decode/mp3decode (default: build)
 #   MPEG_TABLES_DIR  the standard's tables, for the Layer I encoder (default:
 #                    ../shared/mpeg-audio-tables beside the repository; without them the Layer I
 #                    stream is left out)
+#   RUNS             runs of each decoder (default 7)
+#   --generic        mp3decode uses the generic routine forms
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$top/build}
 tables=${2:-$top/../shared/mpeg-audio-tables}
+runs=${3:-7}
+options=("${@:4}")
 decoder="$build/tools/mp3decode/mp3decode"
 [ -x "$decoder" ] || { echo "no $decoder: build the mp3decode target first" >&2; exit 1; }
 work=$(mktemp -d)
@@ -29,22 +34,18 @@ if [ -e "$tables/dewindow" ]; then
   streams+=("$work/five-minutes.mp1")
 fi
 
-# measure LABEL COMMAND...: the best of three runs (seconds of wall and user time, peak memory).
-measure() {
-  local label=$1 best="" line
+source "$top/tools/bench-decode/compare.sh"
+
+# peak LABEL COMMAND...: the peak memory of one run.
+peak() {
+  local label=$1
   shift
-  for _ in 1 2 3; do
-    line=$(/usr/bin/time -f "%e %U %M" "$@" 2>&1 >/dev/null | tail -1)
-    if [ -z "$best" ] || awk -v a="$line" -v b="$best" 'BEGIN { split(a, x); split(b, y); exit !(x[1] < y[1]) }'; then
-      best=$line
-    fi
-  done
-  read -r wall user rss <<< "$best"
-  printf '  %-28s %6.2f s wall  %6.2f s user  %7d KiB peak\n' "$label" "$wall" "$user" "$rss"
+  printf '%-17s %d KiB peak\n' "$label:" "$(/usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1)"
 }
 
 for stream in "${streams[@]}"; do
   echo "$(basename "$stream") ($(stat -c %s "$stream") bytes, 300 s of audio):"
-  measure "mp3decode --null" "$decoder" --null "$stream"
-  measure "mpg123 -t" mpg123 -q -t "$stream"
+  compare "$decoder" "$runs" "$stream" "${options[@]}"
+  peak "mp3decode --null" "$decoder" "${options[@]}" --null "$stream"
+  peak "mpg123 -q -t" mpg123 -q -t "$stream"
 done

@@ -1,7 +1,9 @@
-// mp3decode [--raw|--null] INPUT [OUTPUT]: decodes an MPEG audio file the way the player reads
-// it, into a WAV file (default), raw signed 16-bit little-endian PCM (--raw) or nothing
-// (--null). Without OUTPUT the PCM goes to standard output. Prints the frame count, the seconds
-// of audio, the seconds taken and the real-time factor to standard error.
+// mp3decode [--verbose] [--generic] [--raw|--null] INPUT [OUTPUT]: decodes an MPEG audio file the
+// way the player reads it, into a WAV file (default), raw signed 16-bit little-endian PCM (--raw)
+// or nothing (--null). Without OUTPUT the PCM goes to standard output. Prints the frame count,
+// the seconds of audio, the seconds taken and the real-time factor to standard error; --verbose
+// first prints the routine form installed in each of the decoder's slots there. --generic
+// installs the generic forms, as a player with every processor extension switched off does.
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -23,20 +25,29 @@ constexpr int32_t kReaderCapacity = 64 * 1024;
 
 struct Options {
   Output output = Output::kWav;
+  bool verbose = false;
+  bool generic = false;  // The generic routine forms, as with every extension switched off.
   std::string input;
   std::string path;  // Empty: standard output.
 };
 
 bool ParseOptions(int argc, char** argv, Options& options) {
   int i = 1;
-  if (i < argc && std::strcmp(argv[i], "--raw") == 0) {
-    options.output = Output::kRaw;
-    ++i;
-  } else if (i < argc && std::strcmp(argv[i], "--null") == 0) {
-    options.output = Output::kNull;
-    ++i;
+  for (; i < argc && argv[i][0] == '-'; ++i) {
+    const std::string option = argv[i];
+    if (option == "--verbose") {
+      options.verbose = true;
+    } else if (option == "--generic") {
+      options.generic = true;
+    } else if (option == "--raw") {
+      options.output = Output::kRaw;
+    } else if (option == "--null") {
+      options.output = Output::kNull;
+    } else {
+      return false;
+    }
   }
-  if (i >= argc || argv[i][0] == '-') return false;
+  if (i >= argc) return false;
   options.input = argv[i++];
   if (i < argc) options.path = argv[i++];
   return i == argc;
@@ -78,7 +89,8 @@ int Decode(const Options& options) {
   info.Attach(nullptr);
   reader.Seek(audio_start, 0);
 
-  MPSelectCpuRoutines(MPDetectCpu());
+  MPSelectCpuRoutines(options.generic ? MPDetectCpu() & ~kMPCpuExtensions : MPDetectCpu());
+  if (options.verbose) std::fputs(MPDescribeInstalledRoutines().c_str(), stderr);
   const auto started = std::chrono::steady_clock::now();
   TMPFrameLoop loop;
   if (!loop.Open(reader, audio_size)) {
@@ -130,7 +142,8 @@ int Decode(const Options& options) {
 int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
-    std::fprintf(stderr, "usage: mp3decode [--raw|--null] INPUT [OUTPUT]\n");
+    std::fprintf(stderr,
+                 "usage: mp3decode [--verbose] [--generic] [--raw|--null] INPUT [OUTPUT]\n");
     return 2;
   }
   try {

@@ -1,6 +1,7 @@
 #include "mp3player/compo/decoder/cpu.h"
 
 #include <cstring>
+#include <string>
 
 #include "mp3player/compo/decoder/routines.h"
 
@@ -92,15 +93,24 @@ TMPCpuDescription ReadDescription() {
 bool EnableSse() { return false; }
 #endif
 
-// The form installed for a variant family in this build: the non-generic families share the
-// build's vectorised form (four lanes with SSE2, eight with AVX2 and FMA where the processor has
-// them).
+// Installs `slot` in the widest of its forms up to `form` (a slot without an eight-lane form
+// takes its four-lane one) and returns the form it got.
 template <typename Fn>
-Fn Pick(TMPCpuVariant variant, Fn generic, Fn fast, Fn avx2 = nullptr) {
-  if (variant == mcvGeneric) return generic;
-  static const bool has_avx2 = MPHasAvx2Fma();
-  return avx2 && has_avx2 ? avx2 : fast;
+TMPRoutineForm Install(Fn& slot, TMPRoutineForm form, Fn generic, Fn sse2, Fn avx2 = nullptr) {
+  if (form == mrfAvx2Fma && avx2) {
+    slot = avx2;
+    return mrfAvx2Fma;
+  }
+  slot = form == mrfGeneric ? generic : sse2;
+  return form == mrfGeneric ? mrfGeneric : mrfSse2;
 }
+
+// The slots in the order of installation, with the form each got last.
+constexpr int32_t kSlots = 7;
+constexpr const char* kSlotNames[kSlots] = {"alias reduction", "mono windowing", "stereo windowing",
+                                            "hybrid filter",   "36-point IMDCT", "12-point IMDCT",
+                                            "synthesis DCT"};
+TMPRoutineForm installed_forms[kSlots] = {};
 
 }  // namespace
 
@@ -165,17 +175,40 @@ TMPCpuVariantChoice MPChooseCpuVariants(int32_t flags) {
   return choice;
 }
 
+TMPRoutineForm MPChooseRoutineForm(int32_t flags) {
+  if (!kMPBuildHasSse2 || !(flags & kMPCpuKni)) return mrfGeneric;
+  static const bool has_avx2 = MPHasAvx2Fma();
+  return has_avx2 ? mrfAvx2Fma : mrfSse2;
+}
+
+const char* MPRoutineFormName(TMPRoutineForm form) {
+  static constexpr const char* kNames[] = {"generic", "SSE2", "AVX2+FMA"};
+  return kNames[form];
+}
+
 void MPSelectCpuRoutines(int32_t flags) {
+  // The variant families of the selection table name processors of their time; the forms
+  // installed follow what the processor can do, so that every maker's processors get them.
   installed = MPChooseCpuVariants(flags);
+  const TMPRoutineForm form = MPChooseRoutineForm(flags);
   TMPRoutines& r = MPRoutines;
-  r.alias = Pick(installed.alias, MPAliasGeneric, MPAliasFast);
-  r.window_mono =
-      Pick(installed.window_mono, MPWindowMonoGeneric, MPWindowMonoFast, MPWindowMonoAvx2);
-  r.window_stereo =
-      Pick(installed.window_stereo, MPWindowStereoGeneric, MPWindowStereoFast, MPWindowStereoAvx2);
-  r.hybrid = Pick(installed.hybrid, MPHybridGeneric, MPHybridFast, MPHybridAvx2);
-  r.imdct36 = Pick(installed.imdct36, MPImdct36Generic, MPImdct36Fast, MPImdct36Avx2);
-  r.imdct12 = Pick(installed.imdct12, MPImdct12Generic, MPImdct12Fast);
+  TMPRoutineForm* got = installed_forms;
+  got[0] = Install(r.alias, form, MPAliasGeneric, MPAliasFast);
+  got[1] = Install(r.window_mono, form, MPWindowMonoGeneric, MPWindowMonoFast, MPWindowMonoAvx2);
+  got[2] =
+      Install(r.window_stereo, form, MPWindowStereoGeneric, MPWindowStereoFast, MPWindowStereoAvx2);
+  got[3] = Install(r.hybrid, form, MPHybridGeneric, MPHybridFast, MPHybridAvx2);
+  got[4] = Install(r.imdct36, form, MPImdct36Generic, MPImdct36Fast, MPImdct36Avx2);
+  got[5] = Install(r.imdct12, form, MPImdct12Generic, MPImdct12Fast);
+  got[6] = Install(r.dct, form, MPSynthDctGeneric, MPSynthDctSse2, MPSynthDctAvx2);
+}
+
+std::string MPDescribeInstalledRoutines() {
+  std::string text;
+  for (int32_t i = 0; i < kSlots; ++i) {
+    text += std::string(kSlotNames[i]) + ": " + MPRoutineFormName(installed_forms[i]) + "\n";
+  }
+  return text;
 }
 
 TMPCpuVariantChoice MPInstalledCpuVariants() { return installed; }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // Bits of the capability flag word.
 constexpr int32_t kMPCpuFpu = 0x1;
@@ -43,7 +44,9 @@ int32_t MPCpuFlagsFromDescription(const TMPCpuDescription& cpu);
 // Returns the cached flag word of this machine, detecting it on first use.
 int32_t MPDetectCpu();
 
-// Installs the routine variants for the flag word `flags` in the six slots.
+// Installs the routine forms for the flag word `flags` in the decoder's slots: the vector forms
+// when the word has KNI (SSE) and the build and the processor have them, whatever the maker;
+// the generic forms otherwise.
 void MPSelectCpuRoutines(int32_t flags);
 
 // Conversions between the player's capability set (bits 0..5: MMX, 3DNow!, KNI, extended
@@ -69,3 +72,19 @@ TMPCpuVariantChoice MPChooseCpuVariants(int32_t flags);
 
 // The selection of the last MPSelectCpuRoutines call.
 TMPCpuVariantChoice MPInstalledCpuVariants();
+
+// The forms a routine can take in this build: plain C++, four lanes (SSE2), eight lanes with
+// fused multiply-add (AVX2 and FMA).
+enum TMPRoutineForm { mrfGeneric, mrfSse2, mrfAvx2Fma };
+
+// The widest form this machine and build offer for the flag word `flags`. The vector forms
+// depend only on what the processor can do: KNI switched off (or missing) gives the generic
+// forms on every processor.
+TMPRoutineForm MPChooseRoutineForm(int32_t flags);
+
+// "generic", "SSE2" or "AVX2+FMA".
+const char* MPRoutineFormName(TMPRoutineForm form);
+
+// The forms installed by the last MPSelectCpuRoutines call, one line per slot ("alias
+// reduction: SSE2"), for reports.
+std::string MPDescribeInstalledRoutines();

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "mp3player/compo/decoder/decoder.h"
+#include "mp3player/compo/decoder/routines.h"
 
 // Decodes one whole frame into PCM; installed by the layer's initialisation.
 using TMPFrameDecoder = TMPDecodeResult (*)(const uint8_t* bytes, uint8_t* pcm);
@@ -65,12 +66,15 @@ void MPConvertOutput(const int16_t* full, int32_t full_values, uint8_t* pcm);
 
 // Synthesis (synth.cpp).
 void MPSynthReset();
-// DCT-32 of one slot of 32 subband values, read every `stride` floats, into `ring` at `pos`,
-// through the subband equalizer when it is on.
-void MPSynthDct(const float* in, int32_t stride, float* ring, int32_t pos);
-// DCT-32 without the equalizer (for callers that prepared their input themselves).
-void MPSynthDctPlain(const float* in, float* ring, int32_t pos);
-// Layer III slot loops: 18 slots of the time-major hybrid output (slot * 32 + subband) into
+// Synthesis of `slots` slots of 32 subband values, value k of slot t at in[k * subband_step + t],
+// through `ring` from write position `pos`: slot t's 32 samples go through `window` to
+// pcm + t * pcm_step. The slots up to MPSynthPaddedSlots(slots) must be readable (routines.h).
+// The subband equalizer acts when `equalize` is set and the equalizer is on. Returns the next
+// write position.
+int32_t MPSynthSlots(const float* in, int32_t subband_step, int32_t slots, bool equalize,
+                     float* ring, int32_t pos, TMPWindowRoutine window, int16_t* pcm,
+                     int32_t pcm_step);
+// Layer III slot loops: 18 slots of the hybrid output (subband * 18 + slot) into
 // mono PCM, or into channel `channel` of interleaved stereo PCM.
 void MPSynthLayer3Mono(const float* hybrid, int16_t* pcm);
 void MPSynthLayer3Stereo(const float* hybrid, int32_t channel, int16_t* pcm);

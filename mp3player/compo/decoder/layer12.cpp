@@ -13,10 +13,13 @@ struct TMPLayer12State {
   TMPLayer12Stream stream;
   TMPLayer12SlotLoop slot_loop = nullptr;
   int32_t slots = 0;
-  alignas(32) float samples[kMPLayer2Slots * kMPLayer12SlotValues];
+  alignas(32) float samples[kMPLayer12SampleValues];
 };
 
 TMPLayer12State L12;
+
+static_assert(kMPLayer12RowSlots >= MPSynthPaddedSlots(kMPLayer2Slots),
+              "the synthesis reads whole batches of slots");
 
 TMPDecodeResult DecodeFrame(const uint8_t* bytes, uint8_t* pcm) {
   const int32_t in_bytes = MPLayer12ReadFrame(L12.stream, bytes, L12.samples);

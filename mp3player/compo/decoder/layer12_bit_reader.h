@@ -3,17 +3,19 @@
 
 #include <cstdint>
 
+#include "mp3player/compo/decoder/big_endian.h"
+
 // Reads and skips bits of one frame. Corrupt allocations may ask for far more bits than the
 // frame holds, so the reader never looks past `end`: bits beyond it read as zeros.
 class TMPLayer12BitReader {
  public:
   TMPLayer12BitReader(const uint8_t* begin, const uint8_t* end) : next_(begin), end_(end) {}
 
-  // Returns the next `n` bits (1..32) as an unsigned number.
-  uint32_t Read(int n) {
+  // Returns the next `n` bits (1..57) as an unsigned number.
+  uint64_t Read(int n) {
     if (valid_ < n) Refill();
     valid_ -= n;
-    return static_cast<uint32_t>((buffer_ >> valid_) & ((uint64_t{1} << n) - 1));
+    return (buffer_ >> valid_) & ((uint64_t{1} << n) - 1);
   }
 
   // Drops the next `n` bits (n >= 0), however many.
@@ -35,8 +37,7 @@ class TMPLayer12BitReader {
   void Refill() {
     const int take = (64 - valid_) / 8;
     if (end_ - next_ >= 8) {
-      uint64_t word = 0;
-      for (int i = 0; i < 8; ++i) word = (word << 8) | next_[i];
+      const uint64_t word = MPLoadBigEndian64(next_);
       buffer_ = take == 8 ? word : (buffer_ << (8 * take)) | (word >> (64 - 8 * take));
       next_ += take;
       valid_ += 8 * take;

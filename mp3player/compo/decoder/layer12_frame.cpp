@@ -29,16 +29,17 @@ struct TSampleCode {
 // A decoded subband and channel that has samples in the frame, in the order they are read.
 struct TSampleSource {
   TSampleCode code;
-  int position = 0;             // Index of its value in a slot: subband * channels + channel.
-  bool shared = false;          // The right channel (next position) takes the same values.
+  int position = 0;             // Start of its row: (channel * 32 + subband) * row slots.
+  bool shared = false;          // The right channel (32 rows on) takes the same values.
   const float* factor[2] = {};  // Per receiving channel: the factors of the three parts.
 };
 
 struct TSampleSources {
   TSampleSource source[2 * kMaxSubbands];
   int count = 0;
-  int slot_width = 0;  // Values of a slot that the frame's channels occupy.
 };
+
+constexpr int kRightChannel = kMaxSubbands * kMPLayer12RowSlots;
 
 int JointBound(int mode, int mode_extension, int subbands) {
   return mode == 1 ? std::min(4 * (mode_extension + 1), subbands) : subbands;
@@ -69,7 +70,6 @@ template <typename TCodeOf>
 void ListSources(const TMPLayer12Stream& stream, const TFrameAllocation& a, TCodeOf code,
                  TSampleSources& sources) {
   sources.count = 0;
-  sources.slot_width = kMaxSubbands * stream.channels;
   for (int sb = 0; sb < Decoded(stream); ++sb) {
     const int own = OwnChannels(stream, a, sb);
     for (int ch = 0; ch < own; ++ch) {
@@ -77,7 +77,7 @@ void ListSources(const TMPLayer12Stream& stream, const TFrameAllocation& a, TCod
       if (c.bits == 0) continue;
       TSampleSource& s = sources.source[sources.count++];
       s.code = c;
-      s.position = sb * stream.channels + ch;
+      s.position = (ch * kMaxSubbands + sb) * kMPLayer12RowSlots;
       s.shared = own < stream.channels;
       s.factor[0] = a.factor[sb][ch];
       s.factor[1] = a.factor[sb][1];
@@ -93,26 +93,34 @@ void ReadValues(TMPLayer12BitReader& bits, const TSampleCode& code, float* value
     std::copy(group, group + 3, value);
     return;
   }
-  for (int i = 0; i < kCount; ++i)
-    value[i] = static_cast<float>(static_cast<int>(bits.Read(code.bits)) - code.centre);
+  if constexpr (kCount == 1) {
+    value[0] = static_cast<float>(static_cast<int>(bits.Read(code.bits)) - code.centre);
+    return;
+  }
+  // All the codes at once: at most three of 16 bits.
+  const uint64_t codes = bits.Read(kCount * code.bits);
+  const uint64_t mask = (uint64_t{1} << code.bits) - 1;
+  for (int i = 0; i < kCount; ++i) {
+    const int shift = (kCount - 1 - i) * code.bits;
+    value[i] = static_cast<float>(static_cast<int>((codes >> shift) & mask) - code.centre);
+  }
 }
 
-// Reads one granule of `kSlots` consecutive slots (3 in Layer II, 1 in Layer I) scaled by the
-// factors of `part`, then skips the bits of the subbands not decoded.
+// Reads one granule of `kSlots` consecutive slots (3 in Layer II, 1 in Layer I) from slot
+// `first` on, scaled by the factors of `part`, then skips the bits of the subbands not decoded.
 template <int kSlots>
 void ReadGranule(TMPLayer12BitReader& bits, const TSampleSources& sources, int part,
-                 int64_t skipped_bits, float* slot) {
-  for (int i = 0; i < kSlots; ++i)
-    std::fill(slot + i * kMPLayer12SlotValues, slot + i * kMPLayer12SlotValues + sources.slot_width,
-              0.0f);
+                 int64_t skipped_bits, float* samples, int first) {
   for (int n = 0; n < sources.count; ++n) {
     const TSampleSource& s = sources.source[n];
     float value[3];
     ReadValues<kSlots>(bits, s.code, value);
-    for (int i = 0; i < kSlots; ++i) {
-      float* out = slot + i * kMPLayer12SlotValues + s.position;
-      out[0] = value[i] * s.factor[0][part];
-      if (s.shared) out[1] = value[i] * s.factor[1][part];
+    float* out = samples + s.position + first;
+    const float factor = s.factor[0][part];
+    for (int i = 0; i < kSlots; ++i) out[i] = value[i] * factor;
+    if (s.shared) {
+      const float right = s.factor[1][part];
+      for (int i = 0; i < kSlots; ++i) out[kRightChannel + i] = value[i] * right;
     }
   }
   bits.Skip(skipped_bits);
@@ -186,14 +194,29 @@ void ReadLayer2ScaleFactors(TMPLayer12BitReader& bits, const TMPLayer12Stream& s
   }
 }
 
+// Clears the first `slots` slots of the rows that no source writes in this frame; the sources
+// write every slot of theirs.
+void ClearSilentRows(const TMPLayer12Stream& stream, const TSampleSources& sources, int slots,
+                     float* samples) {
+  bool written[2 * kMaxSubbands] = {};
+  for (int n = 0; n < sources.count; ++n) {
+    const int row = sources.source[n].position / kMPLayer12RowSlots;
+    written[row] = true;
+    if (sources.source[n].shared) written[row + kMaxSubbands] = true;
+  }
+  for (int row = 0; row < stream.channels * kMaxSubbands; ++row) {
+    if (!written[row]) std::fill_n(samples + row * kMPLayer12RowSlots, slots, 0.0f);
+  }
+}
+
 // Three parts of four granules of three slots; each part has its own scale factors.
 void ReadLayer2Samples(TMPLayer12BitReader& bits, const TMPLayer12Stream& stream,
                        const TFrameAllocation& a, float* samples) {
   TSampleSources sources;
   ListSources(stream, a, Layer2Code, sources);
+  ClearSilentRows(stream, sources, kMPLayer2Slots, samples);
   for (int granule = 0; granule < 12; ++granule)
-    ReadGranule<3>(bits, sources, granule / 4, a.skipped_bits,
-                   samples + granule * 3 * kMPLayer12SlotValues);
+    ReadGranule<3>(bits, sources, granule / 4, a.skipped_bits, samples, 3 * granule);
 }
 
 // ---- Layer I ----
@@ -228,8 +251,9 @@ void ReadLayer1Samples(TMPLayer12BitReader& bits, const TMPLayer12Stream& stream
                        const TFrameAllocation& a, float* samples) {
   TSampleSources sources;
   ListSources(stream, a, Layer1Code, sources);
+  ClearSilentRows(stream, sources, kMPLayer1Slots, samples);
   for (int slot = 0; slot < kMPLayer1Slots; ++slot)
-    ReadGranule<1>(bits, sources, 0, a.skipped_bits, samples + slot * kMPLayer12SlotValues);
+    ReadGranule<1>(bits, sources, 0, a.skipped_bits, samples, slot);
 }
 
 // The bytes of the frame that may be read: its length and padding, and no more than its own

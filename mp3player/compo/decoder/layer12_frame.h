@@ -6,10 +6,11 @@
 #include "mp3player/compo/decoder/frame_header.h"
 #include "mp3player/compo/decoder/layer12_tables.h"
 
-// Floats per time slot of the subband sample array. Two-channel streams interleave the channels
-// (slot s, subband k, channel c at s * 64 + k * 2 + c); single-channel streams keep the 32
-// subbands at the start of the slot (s * 64 + k).
-inline constexpr int kMPLayer12SlotValues = 64;
+// The subband sample array: channel c, subband k, slot s at (c * 32 + k) * kMPLayer12RowSlots +
+// s. Each subband's slots lie side by side for the synthesis, which reads whole batches of
+// slots: the rows are padded, the padding staying zero.
+inline constexpr int kMPLayer12RowSlots = 40;
+inline constexpr int kMPLayer12SampleValues = 2 * 32 * kMPLayer12RowSlots;
 inline constexpr int kMPLayer1Slots = 12;
 inline constexpr int kMPLayer2Slots = 36;
 
@@ -29,9 +30,9 @@ struct TMPLayer12Stream {
 bool MPLayer12Setup(TMPLayer12Stream& stream, const TMPAudioHeader& header, int frame_bytes,
                     int band_limit);
 
-// Decodes the frame at `frame` into `samples` (12 or 36 slots of kMPLayer12SlotValues floats;
-// every subband of every slot is written, those not decoded as 0). Returns the bytes the frame
-// takes (its length plus the padding slot), or 0 when the frame does not start with a sync or
+// Decodes the frame at `frame` into `samples` (kMPLayer12SampleValues floats; every subband of
+// every slot of the stream's channels is written, those not decoded as 0). Returns the bytes the
+// frame takes (its length plus the padding slot), or 0 when the frame does not start with a sync or
 // has another channel count than the stream.
 // Reads no further than that length, nor past a shorter length that the frame's own header
 // gives.

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "mp3player/compo/decoder/big_endian.h"
 #include "mp3player/compo/decoder/decoder_state.h"
 
 // Layer III initialisation for MPDecodeInit.
@@ -95,9 +96,11 @@ struct TMPLayer3State {
   alignas(32) float spectrum[2][2][576];
   int32_t nonzero[2][2] = {};
   int32_t granule_toggle = 0;
-  alignas(32) int32_t values[576];  // Huffman output.
+  alignas(32) float values[576];  // Huffman output: each value's power v * |v|^(1/3).
   alignas(32) float reorder[576];
-  alignas(32) float hybrid[576];
+  // Hybrid output, subband by subband (index = subband * 18 + slot), padded so that the vector
+  // synthesis may read a whole batch of slots past the last subband's end.
+  alignas(32) float hybrid[576 + kMPSynthSlotPadding];
   alignas(32) float hybrid2[576];
 
   // Main data reservoir.
@@ -119,6 +122,9 @@ struct TMPLayer3Tables {
   float intensity1[2][8][2];
   float intensity2[2][2][64][2];  // [intensity_scale][M/S][is_pos][left, right].
   float imdct_window[4][36];
+  // The 36-point IMDCT with each long window applied: [window][line][output], outputs 0..17 to
+  // be overlapped and 18..35 the new overlap, rows padded for eight-lane loads.
+  alignas(32) float imdct36_windowed[4][18][40];
   float cos36[18][24];  // [k][n], rows padded for vector loads.
   float cos12[6][8];
 };
@@ -141,7 +147,7 @@ void MPLayer3AliasAndEq(int32_t slot, int32_t channels);
 // The 36-point IMDCT's last step: the DCT-IV `z` of the subband's lines arranged, windowed and
 // overlapped into `out` and the new overlap.
 void MPImdct36Finish(const float* z, float* lines, const float* overlap, float* out,
-                     const float* window);
+                     int32_t window_type);
 TMPChannelTransform MPLayer3ChooseTransform(int32_t stream_channels, int32_t convert);
 // The routine for a frame whose channel count differs from the stream's.
 TMPChannelTransform MPLayer3ChangedModeTransform(int32_t frame_channels);
@@ -158,18 +164,7 @@ inline uint32_t MPPeekBits(const uint8_t* base, int32_t pos, int32_t n) {
 
 // The next 57 or more bits at `pos`, most significant first; needs eight bytes after `pos`.
 inline uint64_t MPBitWindow(const uint8_t* base, int32_t pos) {
-  const uint8_t* p = base + (pos >> 3);
-#if defined(__GNUC__) || defined(__clang__)
-  uint64_t word;
-  __builtin_memcpy(&word, p, 8);
-#if __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
-  word = __builtin_bswap64(word);
-#endif
-#else
-  uint64_t word = 0;
-  for (int32_t i = 0; i < 8; ++i) word = (word << 8) | p[i];
-#endif
-  return word << (pos & 7);
+  return MPLoadBigEndian64(base + (pos >> 3)) << (pos & 7);
 }
 
 inline uint32_t MPReadBits(const uint8_t* base, int32_t& pos, int32_t n) {

@@ -18,6 +18,33 @@ constexpr int32_t kFirstWidth[34] = {0, 3, 6, 6, 0, 8, 7, 6, 8, 6, 8, 8, 7, 6, 0
 std::vector<uint32_t> trees[34];
 bool built = false;
 
+// A count1 quadruple vwxy with the four bits after its code: the four values, each nonzero one
+// signed by the next of those bits, how many sign bits that took, and how far into the quadruple
+// the nonzero values reach (4 when x or y is nonzero, else 2 when v or w is, else 0).
+struct TCount1 {
+  float value[4];
+  int32_t signs;
+  int32_t reach;
+};
+TCount1 count1[16][16];
+
+void BuildCount1() {
+  for (uint32_t vwxy = 0; vwxy < 16; ++vwxy) {
+    for (uint32_t bits = 0; bits < 16; ++bits) {
+      TCount1& q = count1[vwxy][bits];
+      q.signs = 0;
+      for (int32_t i = 0; i < 4; ++i) {
+        q.value[i] = 0;
+        if ((vwxy >> (3 - i)) & 1) {
+          q.value[i] = ((bits >> (3 - q.signs)) & 1) ? -1.0f : 1.0f;
+          ++q.signs;
+        }
+      }
+      q.reach = (vwxy & 3) ? 4 : vwxy ? 2 : 0;
+    }
+  }
+}
+
 uint32_t Leaf(const TMPHuffCode& c, int32_t consumed) {
   const uint32_t count = (c.x != 0) + (c.y != 0);
   return count | (uint32_t{c.x} << 8) | (uint32_t{c.y} << 16) | (uint32_t(consumed) << 24);
@@ -61,6 +88,7 @@ void BuildTrees() {
     if (table.base != t || table.count == 0 || t == 33) continue;
     BuildLevel(trees[t], table, 0, 0, kFirstWidth[t]);
   }
+  BuildCount1();
   built = true;
 }
 
@@ -80,23 +108,20 @@ inline int32_t Signed(int32_t v, uint64_t window, int32_t& used) {
   return (v ^ -negative) + negative;  // -v when negative (v = 0 stays 0 either way).
 }
 
-// One value of a pair: the linbits extension of 15, then the sign of a nonzero value.
-inline int32_t Value(int32_t v, int32_t linbits, uint64_t window, int32_t& used) {
-  if (v == 15 && linbits) v += Take(window, used, linbits);
-  return Signed(v, window, used);
+// One value of a pair: the linbits extension of 15, then the sign of a nonzero value; the result
+// is the value's power v * |v|^(1/3), which the requantisation scales. Values stay within
+// +-(15 + 2^13 - 1), the power table's range.
+template <bool kLinbits>
+inline float Value(int32_t v, int32_t linbits, uint64_t window, int32_t& used) {
+  if (kLinbits && v == 15) v += Take(window, used, linbits);
+  return MPL3Tables.power[8206 + Signed(v, window, used)];
 }
 
 // Decodes pairs into v[from..to) with big-value table `table`. Returns false when the data ran
 // past the channel's end. A pair takes at most 47 bits, so one bit window serves it.
-bool DecodePairs(const uint8_t* base, int32_t& pos, int32_t end_pos, int32_t* v, int32_t from,
-                 int32_t to, int32_t table) {
-  const TMPHuffCodeTable& codes = kMPHuffCodeTables[table];
-  if (codes.count == 0) {
-    std::fill(v + from, v + to, 0);
-    return true;
-  }
-  const uint32_t* tree = trees[codes.base].data();
-  const int32_t linbits = codes.linbits;
+template <bool kLinbits>
+bool DecodePairsWith(const uint8_t* base, int32_t& pos, int32_t end_pos, float* v, int32_t from,
+                     int32_t to, const uint32_t* tree, int32_t linbits) {
   for (int32_t i = from; i < to; i += 2) {
     const uint64_t window = MPBitWindow(base, pos);
     int32_t used = 0;
@@ -110,12 +135,25 @@ bool DecodePairs(const uint8_t* base, int32_t& pos, int32_t end_pos, int32_t* v,
       level += cell;
     }
     used += cell >> 24;
-    v[i] = Value((cell >> 8) & 0xFF, linbits, window, used);
-    v[i + 1] = Value((cell >> 16) & 0xFF, linbits, window, used);
+    v[i] = Value<kLinbits>((cell >> 8) & 0xFF, linbits, window, used);
+    v[i + 1] = Value<kLinbits>((cell >> 16) & 0xFF, linbits, window, used);
     pos += used;
     if (pos > end_pos) return false;
   }
   return true;
+}
+
+bool DecodePairs(const uint8_t* base, int32_t& pos, int32_t end_pos, float* v, int32_t from,
+                 int32_t to, int32_t table) {
+  const TMPHuffCodeTable& codes = kMPHuffCodeTables[table];
+  if (codes.count == 0) {
+    std::fill(v + from, v + to, 0.0f);
+    return true;
+  }
+  const uint32_t* tree = trees[codes.base].data();
+  // Most tables have no escape: their loop tests for none.
+  return codes.linbits ? DecodePairsWith<true>(base, pos, end_pos, v, from, to, tree, codes.linbits)
+                       : DecodePairsWith<false>(base, pos, end_pos, v, from, to, tree, 0);
 }
 
 }  // namespace
@@ -132,7 +170,7 @@ const uint32_t* MPLayer3HuffmanTree(int32_t table) {
 int32_t MPLayer3Huffman(const uint8_t* base, int32_t pos, int32_t end_pos,
                         const TMPGranuleInfo& gi) {
   const TMPLayer3Stream& st = MPL3.stream;
-  int32_t* v = MPL3.values;
+  float* v = MPL3.values;
   // Long blocks stop at the band limit; short blocks, still in window order, at their clear
   // limit (see SetBandLayout).
   const int32_t limit = gi.block_type == 2 ? st.short_clear : st.band_lines;
@@ -163,23 +201,19 @@ int32_t MPLayer3Huffman(const uint8_t* base, int32_t pos, int32_t end_pos,
       used += static_cast<int32_t>(cell >> 24) - 6;
       vwxy = (cell >> 8) & 0xFF;
     }
-    v[i] = Signed((vwxy >> 3) & 1, window, used);
-    v[i + 1] = Signed((vwxy >> 2) & 1, window, used);
-    v[i + 2] = Signed((vwxy >> 1) & 1, window, used);
-    v[i + 3] = Signed(vwxy & 1, window, used);
+    // The power of +-1 is +-1.
+    const TCount1& q = count1[vwxy & 15][(window << used) >> 60];
+    std::memcpy(v + i, q.value, sizeof q.value);
+    used += q.signs;
     pos += used;
     previous_nonzero = nonzero;
-    if (vwxy & 3) {
-      nonzero = i + 4;
-    } else if (vwxy) {
-      nonzero = i + 2;
-    }
+    if (q.reach) nonzero = i + q.reach;
     i += 4;
   }
   if (end_pos - pos < 0 && i > count) {
     // The last quadruple used bits that were not there.
     i -= 4;
-    std::fill(v + i, v + i + 4, 0);
+    std::fill(v + i, v + i + 4, 0.0f);
     nonzero = previous_nonzero;
   }
   return nonzero;

@@ -6,17 +6,17 @@
 #include "mp3player/compo/decoder/layer3.h"
 #include "mp3player/compo/decoder/routines.h"
 
-#if defined(__SSE2__) || defined(_M_X64)
-#define KORVA_SSE2 1
+#ifdef KORVA_SSE2
 #include <emmintrin.h>
 #endif
 
 void MPImdct36Finish(const float* z, float* lines, const float* overlap, float* out,
-                     const float* window) {
+                     int32_t window_type) {
   // The 36 outputs are y[0..8] = z[9..17], y[9..26] = z[17..0], y[27..35] = z[0..8], their signs
   // being in the window; the first half is overlapped, the second becomes the new overlap.
-  for (int32_t i = 0; i < 9; ++i) out[32 * i] = window[i] * z[i + 9] + overlap[i];
-  for (int32_t i = 9; i < 18; ++i) out[32 * i] = window[i] * z[26 - i] + overlap[i];
+  const float* window = MPL3Tables.imdct_window[window_type];
+  for (int32_t i = 0; i < 9; ++i) out[i] = window[i] * z[i + 9] + overlap[i];
+  for (int32_t i = 9; i < 18; ++i) out[i] = window[i] * z[26 - i] + overlap[i];
   for (int32_t i = 0; i < 9; ++i) lines[i] = window[18 + i] * z[8 - i];
   for (int32_t i = 9; i < 18; ++i) lines[i] = window[18 + i] * z[i - 9];
 }
@@ -26,7 +26,8 @@ namespace {
 // The three short windows: each 12-point IMDCT (a 6-point DCT-IV, arranged like the long one)
 // is windowed and added in at 6 + 6w of the 36 values.
 template <typename Dct6>
-void Imdct12With(float* lines, const float* overlap, float* out, const float* window, Dct6 dct) {
+void Imdct12With(float* lines, const float* overlap, float* out, Dct6 dct) {
+  const float* window = MPL3Tables.imdct_window[2];
   float sum[36] = {};
   for (int32_t w = 0; w < 3; ++w) {
     float z[8];
@@ -37,7 +38,7 @@ void Imdct12With(float* lines, const float* overlap, float* out, const float* wi
       at[i] += window[i] * y;
     }
   }
-  for (int32_t i = 0; i < 18; ++i) out[32 * i] = overlap[i] + sum[i];
+  for (int32_t i = 0; i < 18; ++i) out[i] = overlap[i] + sum[i];
   for (int32_t i = 0; i < 18; ++i) lines[i] = sum[18 + i];
 }
 
@@ -71,28 +72,26 @@ int32_t HybridWith(float* current, const float* previous, float* out, int32_t bl
   const int32_t long_end = (long_lines + 17) / 18;
   const int32_t short_end = (lines + 17) / 18;
   const int32_t overlap_end = (previous_lines + 17) / 18;
-  const float* window = MPL3Tables.imdct_window[block_type == 2 ? 0 : block_type & 3];
+  // The window of the long subbands: the long part of a mixed block takes the normal window.
+  const int32_t window = block_type == 2 ? 0 : block_type & 3;
   int32_t sb = 0;
-  for (; sb < long_end; ++sb) kLong(current + 18 * sb, previous + 18 * sb, out + sb, window);
-  for (; sb < short_end; ++sb) {
-    kShort(current + 18 * sb, previous + 18 * sb, out + sb, MPL3Tables.imdct_window[2]);
+  for (; sb < long_end; ++sb) {
+    kLong(current + 18 * sb, previous + 18 * sb, out + 18 * sb, window);
   }
+  for (; sb < short_end; ++sb) kShort(current + 18 * sb, previous + 18 * sb, out + 18 * sb, 2);
   // Silent subbands: the previous overlap still sounds; the new overlap is already 0.
-  for (; sb < overlap_end; ++sb) {
-    for (int32_t t = 0; t < 18; ++t) out[32 * t + sb] = previous[18 * sb + t];
-  }
-  const int32_t handled = sb;
-  for (; sb < subbands; ++sb) {
-    for (int32_t t = 0; t < 18; ++t) out[32 * t + sb] = 0;
-  }
-  return 18 * handled;
+  std::memcpy(out + 18 * sb, previous + 18 * sb,
+              18 * std::max(overlap_end - sb, 0) * sizeof(float));
+  sb = std::max(sb, overlap_end);
+  std::fill(out + 18 * sb, out + 18 * std::max(subbands, sb), 0.0f);
+  return 18 * sb;
 }
 
 // Odd time slots of odd subbands change sign.
 void InvertFrequencies(float* out, int32_t lines) {
   const int32_t subbands = 2 * ((lines + 17) / 36);
   for (int32_t sb = 1; sb < subbands; sb += 2) {
-    for (int32_t t = 1; t < 18; t += 2) out[32 * t + sb] = -out[32 * t + sb];
+    for (int32_t t = 1; t < 18; t += 2) out[18 * sb + t] = -out[18 * sb + t];
   }
 }
 
@@ -152,11 +151,11 @@ void TransformMix(int32_t slot, int16_t* pcm) {
   MPSynthLayer3Mono(s.hybrid, pcm);
 }
 
-void ImdctBySlot36(float* lines, const float* overlap, float* out, const float* window) {
+void ImdctBySlot36(float* lines, const float* overlap, float* out, int32_t window) {
   MPRoutines.imdct36(lines, overlap, out, window);
 }
 
-void ImdctBySlot12(float* lines, const float* overlap, float* out, const float* window) {
+void ImdctBySlot12(float* lines, const float* overlap, float* out, int32_t window) {
   MPRoutines.imdct12(lines, overlap, out, window);
 }
 
@@ -210,7 +209,7 @@ void MPAliasFast(float* lines, int32_t boundaries) {
 #endif
 }
 
-void MPImdct36Generic(float* lines, const float* overlap, float* out, const float* window) {
+void MPImdct36Generic(float* lines, const float* overlap, float* out, int32_t window) {
   float z[18];
   for (int32_t n = 0; n < 18; ++n) {
     float s = 0;
@@ -220,7 +219,7 @@ void MPImdct36Generic(float* lines, const float* overlap, float* out, const floa
   MPImdct36Finish(z, lines, overlap, out, window);
 }
 
-void MPImdct36Fast(float* lines, const float* overlap, float* out, const float* window) {
+void MPImdct36Fast(float* lines, const float* overlap, float* out, int32_t window) {
 #ifdef KORVA_SSE2
   __m128 acc[5];
   for (auto& a : acc) a = _mm_setzero_ps();
@@ -238,12 +237,12 @@ void MPImdct36Fast(float* lines, const float* overlap, float* out, const float* 
 #endif
 }
 
-void MPImdct12Generic(float* lines, const float* overlap, float* out, const float* window) {
-  Imdct12With(lines, overlap, out, window, Dct6Generic);
+void MPImdct12Generic(float* lines, const float* overlap, float* out, int32_t) {
+  Imdct12With(lines, overlap, out, Dct6Generic);
 }
 
-void MPImdct12Fast(float* lines, const float* overlap, float* out, const float* window) {
-  Imdct12With(lines, overlap, out, window, Dct6Fast);
+void MPImdct12Fast(float* lines, const float* overlap, float* out, int32_t) {
+  Imdct12With(lines, overlap, out, Dct6Fast);
 }
 
 int32_t MPHybridGeneric(float* current, const float* previous, float* out, int32_t block_type,

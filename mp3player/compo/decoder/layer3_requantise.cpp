@@ -9,15 +9,11 @@
 
 namespace {
 
-// v * |v|^(1/3); Huffman values lie within +-(15 + 8191). Without branches, because zero and
-// nonzero values alternate unpredictably.
-inline float Power(int32_t v) { return MPL3Tables.power[8206 + std::clamp(v, -8206, 8206)]; }
-
 // Requantises the long bands below `nonzero`; returns the lines done.
 int32_t Long(const TMPGranuleInfo& gi, const TMPScaleFactors& sf, float gain, int32_t bands,
              int32_t nonzero, float* out, TMPChannelBands& info) {
   const TMPLayer3Stream& st = MPL3.stream;
-  const int32_t* v = MPL3.values;
+  const float* v = MPL3.values;
   const float(*scale)[32] = MPL3Tables.scalefactor[gi.scalefac_scale];
   int32_t line = 0;
   for (int32_t band = 0; band < bands && line < nonzero; ++band) {
@@ -26,9 +22,8 @@ int32_t Long(const TMPGranuleInfo& gi, const TMPScaleFactors& sf, float gain, in
     const int32_t end = std::min(st.long_end[band], nonzero);
     bool any = false;
     for (; line < end; ++line) {
-      const int32_t x = v[line];
-      any |= x != 0;
-      out[line] = factor * Power(x);
+      any |= v[line] != 0;
+      out[line] = factor * v[line];
     }
     if (any) info.last_long_band = band;
   }
@@ -40,7 +35,7 @@ int32_t Long(const TMPGranuleInfo& gi, const TMPScaleFactors& sf, float gain, in
 int32_t Short(const TMPGranuleInfo& gi, const TMPScaleFactors& sf, float gain, int32_t first,
               int32_t nonzero, float* out, TMPChannelBands& info) {
   const TMPLayer3Stream& st = MPL3.stream;
-  const int32_t* v = MPL3.values;
+  const float* v = MPL3.values;
   float* reorder = MPL3.reorder;
   const float* scale = MPL3Tables.scalefactor[gi.scalefac_scale][0];
   const int32_t start = 3 * st.short_start[first];
@@ -53,9 +48,9 @@ int32_t Short(const TMPGranuleInfo& gi, const TMPScaleFactors& sf, float gain, i
       bool any = false;
       for (int32_t k = 0; k < width; ++k) {
         const int32_t index = line + w * width + k;
-        const int32_t x = index < nonzero ? v[index] : 0;
+        const float x = index < nonzero ? v[index] : 0;
         any |= x != 0;
-        reorder[line + 3 * k + w] = factor * Power(x);
+        reorder[line + 3 * k + w] = factor * x;
       }
       if (any) info.last_short_band[w] = band;
     }

@@ -65,6 +65,29 @@ void BuildStereo(TMPLayer3Tables& t) {
   }
 }
 
+// The 36-point IMDCT of each long window as one matrix: output i of line k is the window's
+// entry i times the cosine the IMDCT arrangement puts there (see MPImdct36Finish). Columns 0..15
+// hold outputs 0..15, 16..31 outputs 18..33 (the new overlap), 32..35 outputs 16, 17, 34, 35.
+void BuildWindowedImdct(TMPLayer3Tables& t) {
+  static constexpr int32_t kOutputs[36] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11,
+                                           12, 13, 14, 15, 18, 19, 20, 21, 22, 23, 24, 25,
+                                           26, 27, 28, 29, 30, 31, 32, 33, 16, 17, 34, 35};
+  for (int32_t w = 0; w < 4; ++w) {
+    for (int32_t k = 0; k < 18; ++k) {
+      for (int32_t c = 0; c < 40; ++c) {
+        if (c >= 36) {
+          t.imdct36_windowed[w][k][c] = 0;
+          continue;
+        }
+        const int32_t i = kOutputs[c];
+        const int32_t n = i < 9 ? i + 9 : i < 27 ? 26 - i : i - 27;
+        t.imdct36_windowed[w][k][c] = static_cast<float>(
+            t.imdct_window[w][i] * std::cos(std::numbers::pi / 72 * (2 * n + 1) * (2 * k + 1)));
+      }
+    }
+  }
+}
+
 // The standard's windows, with the signs that the IMDCT's output arrangement leaves out folded
 // in: entries 9..35 of the long windows and 3..11 of the short window are negated.
 void BuildImdct(TMPLayer3Tables& t) {
@@ -97,6 +120,7 @@ void BuildImdct(TMPLayer3Tables& t) {
                  : 0;
     }
   }
+  BuildWindowedImdct(t);
   for (int32_t k = 0; k < 6; ++k) {
     for (int32_t n = 0; n < 8; ++n) {
       t.cos12[k][n] =

@@ -3,6 +3,15 @@
 
 #include <cstdint>
 
+// Whether this build has the four-lane vector forms (x86 with SSE2); without them the vector
+// forms are the generic ones.
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#define KORVA_SSE2 1
+constexpr bool kMPBuildHasSse2 = true;
+#else
+constexpr bool kMPBuildHasSse2 = false;
+#endif
+
 // Alias reduction over the first `boundaries` subband boundaries of a 576-line spectrum.
 using TMPAliasRoutine = void (*)(float* lines, int32_t boundaries);
 
@@ -13,15 +22,27 @@ using TMPWindowRoutine = void (*)(const float* ring, int32_t pos, int16_t* out);
 
 // IMDCT of one subband with overlap-add: `lines` holds the subband's 18 spectral lines and
 // receives the new overlap, `overlap` is the previous overlap, the 18 output samples go to
-// out[0], out[32], ..., out[17 * 32] and `window` is the block type's window.
-using TMPImdctRoutine = void (*)(float* lines, const float* overlap, float* out,
-                                 const float* window);
+// out[0..17] and `window` is the window's block type (0..3, 2 the short window).
+using TMPImdctRoutine = void (*)(float* lines, const float* overlap, float* out, int32_t window);
 
 // Hybrid filter of one channel (see layer3_hybrid.cpp); returns the lines of overlap that may
 // now be nonzero.
 using TMPHybridRoutine = int32_t (*)(float* current, const float* previous, float* out,
                                      int32_t block_type, int32_t long_lines, int32_t lines,
                                      int32_t previous_lines, int32_t subbands);
+
+// DCT-32 of the synthesis for `slots` slots: value k of slot t at in[k * subband_step + t], the
+// outputs of slot t to out + 32 * t; with `gains` (the subband equalizer) value k is first
+// multiplied by gains[k]. The vector forms transform whole batches of slots side by side: `in`
+// must hold finite values and `out` room up to MPSynthPaddedSlots(slots).
+using TMPDctRoutine = void (*)(const float* in, int32_t subband_step, int32_t slots,
+                               const float* gains, float* out);
+constexpr int32_t kMPSynthSlotPadding = 8;
+
+// Slots of subband samples rounded up to whole vector batches: the rows a DCT form may read.
+constexpr int32_t MPSynthPaddedSlots(int32_t slots) {
+  return (slots + kMPSynthSlotPadding - 1) / kMPSynthSlotPadding * kMPSynthSlotPadding;
+}
 
 struct TMPRoutines {
   TMPAliasRoutine alias = nullptr;
@@ -30,6 +51,7 @@ struct TMPRoutines {
   TMPHybridRoutine hybrid = nullptr;
   TMPImdctRoutine imdct36 = nullptr;
   TMPImdctRoutine imdct12 = nullptr;
+  TMPDctRoutine dct = nullptr;
 };
 
 // The installed slots; empty until MPSelectCpuRoutines runs.
@@ -43,24 +65,34 @@ void MPWindowMonoGeneric(const float* ring, int32_t pos, int16_t* out);
 void MPWindowStereoGeneric(const float* ring, int32_t pos, int16_t* out);
 void MPWindowMonoFast(const float* ring, int32_t pos, int16_t* out);
 void MPWindowStereoFast(const float* ring, int32_t pos, int16_t* out);
-void MPImdct36Generic(float* lines, const float* overlap, float* out, const float* window);
-void MPImdct36Fast(float* lines, const float* overlap, float* out, const float* window);
-void MPImdct12Generic(float* lines, const float* overlap, float* out, const float* window);
-void MPImdct12Fast(float* lines, const float* overlap, float* out, const float* window);
+void MPImdct36Generic(float* lines, const float* overlap, float* out, int32_t window);
+void MPImdct36Fast(float* lines, const float* overlap, float* out, int32_t window);
+void MPImdct12Generic(float* lines, const float* overlap, float* out, int32_t window);
+void MPImdct12Fast(float* lines, const float* overlap, float* out, int32_t window);
 int32_t MPHybridGeneric(float* current, const float* previous, float* out, int32_t block_type,
                         int32_t long_lines, int32_t lines, int32_t previous_lines,
                         int32_t subbands);
 int32_t MPHybridFast(float* current, const float* previous, float* out, int32_t block_type,
                      int32_t long_lines, int32_t lines, int32_t previous_lines, int32_t subbands);
 
+void MPSynthDctGeneric(const float* in, int32_t subband_step, int32_t slots, const float* gains,
+                       float* out);
+void MPSynthDctSse2(const float* in, int32_t subband_step, int32_t slots, const float* gains,
+                    float* out);
+
 // Forms for processors with AVX2 and FMA, installed in place of the vectorised forms above when
 // MPHasAvx2Fma says the processor has both (simd_avx2.cpp).
 bool MPHasAvx2Fma();
 void MPWindowMonoAvx2(const float* ring, int32_t pos, int16_t* out);
 void MPWindowStereoAvx2(const float* ring, int32_t pos, int16_t* out);
-void MPImdct36Avx2(float* lines, const float* overlap, float* out, const float* window);
+void MPImdct36Avx2(float* lines, const float* overlap, float* out, int32_t window);
 int32_t MPHybridAvx2(float* current, const float* previous, float* out, int32_t block_type,
                      int32_t long_lines, int32_t lines, int32_t previous_lines, int32_t subbands);
+void MPSynthDctAvx2(const float* in, int32_t subband_step, int32_t slots, const float* gains,
+                    float* out);
+
+// Split coefficients 0.5 / cos((2j + 1) pi / (4n)) of the synthesis DCT for n = 16, 8, 4, 2, 1.
+extern const float* const MPSynthDctCoefficients;
 
 // The synthesis window arranged for the vectorised windowing forms: output j of a slot is the
 // sum over m = 0..7 of forward[m][j] * v[c1 + j] + backward[m][j] * v[c2 - j], with

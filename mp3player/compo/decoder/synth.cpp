@@ -1,67 +1,43 @@
 // The polyphase synthesis filterbank: DCT-32 of each slot of subband samples into a ring of
 // the last 16 outputs, windowing of the ring into 32 PCM samples, rounding and clipping.
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <numbers>
 
 #include "mp3player/compo/decoder/decoder_state.h"
 #include "mp3player/compo/decoder/routines.h"
+#include "mp3player/compo/decoder/synth_dct.h"
 #include "mp3player/compo/decoder/tables_data.h"
 
-#if defined(__SSE2__) || defined(_M_X64)
-#define KORVA_SSE2 1
+#ifdef KORVA_SSE2
 #include <emmintrin.h>
+#include <xmmintrin.h>
 #endif
 
 namespace {
 
-// Split coefficients 0.5 / cos((2j + 1) pi / (4n)) of the recursive DCT for n = 16, 8, 4, 2, 1.
-float dct_coefficients[31];
-bool dct_built = false;
-
-void BuildDctCoefficients() {
-  int32_t offset = 0;
-  for (int32_t n = 16; n >= 1; n /= 2) {
-    for (int32_t j = 0; j < n; ++j) {
-      dct_coefficients[offset + j] =
-          static_cast<float>(0.5 / std::cos((2 * j + 1) * std::numbers::pi / (4.0 * n)));
+// The split coefficients of the DCT: constant, so built once before the program starts.
+struct DctCoefficients {
+  float c[31];
+  DctCoefficients() {
+    int32_t offset = 0;
+    for (int32_t n = 16; n >= 1; n /= 2) {
+      for (int32_t j = 0; j < n; ++j) {
+        c[offset + j] =
+            static_cast<float>(0.5 / std::cos((2 * j + 1) * std::numbers::pi / (4.0 * n)));
+      }
+      offset += n;
     }
-    offset += n;
   }
-  dct_built = true;
+};
+const DctCoefficients dct_coefficients;
+
+float SplatFloat(float c) { return c; }
+float LoadFloat(const float* p) { return *p; }
+void StoreFloat(const float* y, float* out) {
+  for (int32_t k = 0; k < 32; ++k) out[k] = y[k];
 }
-
-#if defined(__GNUC__) || defined(__clang__)
-#define KORVA_INLINE __attribute__((always_inline)) inline
-#else
-#define KORVA_INLINE __forceinline
-#endif
-
-// Un-normalised DCT-II of N points by the even/odd split: the sums feed the even outputs, the
-// scaled differences the odd ones. All levels are inlined into one straight-line transform.
-template <int N>
-struct Dct {
-  static KORVA_INLINE void Run(const float* x, float* out, const float* c) {
-    float g[N / 2], h[N / 2], even[N / 2], odd[N / 2];
-    for (int n = 0; n < N / 2; ++n) {
-      g[n] = x[n] + x[N - 1 - n];
-      h[n] = (x[n] - x[N - 1 - n]) * c[n];
-    }
-    Dct<N / 2>::Run(g, even, c + N / 2);
-    Dct<N / 2>::Run(h, odd, c + N / 2);
-    for (int k = 0; k < N / 2 - 1; ++k) {
-      out[2 * k] = even[k];
-      out[2 * k + 1] = odd[k] + odd[k + 1];
-    }
-    out[N - 2] = even[N / 2 - 1];
-    out[N - 1] = odd[N / 2 - 1];
-  }
-};
-
-template <>
-struct Dct<1> {
-  static KORVA_INLINE void Run(const float* x, float* out, const float*) { out[0] = x[0]; }
-};
 
 int16_t Clip(double s) {
   if (s >= 32767.0) return 32767;
@@ -129,6 +105,7 @@ void WindowSums(const float* v, int32_t p, float* sums) {
     int32_t c2 = (p + 48 + 64 * m) & 511;
     if (c2 < 32) c2 += 512;
     const float* backward = v + c2 - 3;
+    KORVA_UNROLL
     for (int32_t b = 0; b < 8; ++b) {
       const __m128 f = _mm_loadu_ps(forward + 4 * b);
       __m128 r = _mm_loadu_ps(backward - 4 * b);
@@ -153,7 +130,33 @@ void WindowSums(const float* v, int32_t p, float* sums) {
 #endif
 }
 
+#ifdef KORVA_SSE2
+// Four slots side by side: lane i holds slot t + i.
+struct Lanes4 {
+  __m128 v;
+};
+KORVA_INLINE Lanes4 operator+(Lanes4 a, Lanes4 b) { return {_mm_add_ps(a.v, b.v)}; }
+KORVA_INLINE Lanes4 operator-(Lanes4 a, Lanes4 b) { return {_mm_sub_ps(a.v, b.v)}; }
+KORVA_INLINE Lanes4 operator*(Lanes4 a, Lanes4 b) { return {_mm_mul_ps(a.v, b.v)}; }
+Lanes4 Splat4(float c) { return {_mm_set1_ps(c)}; }
+Lanes4 Load4(const float* p) { return {_mm_loadu_ps(p)}; }
+
+// Back from lanes to slots: 4 x 4 blocks turn.
+void Store4(const Lanes4* y, float* out) {
+  for (int32_t k = 0; k < 32; k += 4) {
+    __m128 r0 = y[k].v, r1 = y[k + 1].v, r2 = y[k + 2].v, r3 = y[k + 3].v;
+    _MM_TRANSPOSE4_PS(r0, r1, r2, r3);
+    _mm_storeu_ps(out + k, r0);
+    _mm_storeu_ps(out + 32 + k, r1);
+    _mm_storeu_ps(out + 64 + k, r2);
+    _mm_storeu_ps(out + 96 + k, r3);
+  }
+}
+#endif
+
 }  // namespace
+
+const float* const MPSynthDctCoefficients = dct_coefficients.c;
 
 alignas(32) float MPSynthForwardWindow[8][32];
 alignas(32) float MPSynthBackwardWindow[8][32];
@@ -174,7 +177,6 @@ TMPDecoderState MPState;
 TMPRoutines MPRoutines;
 
 void MPSynthReset() {
-  if (!dct_built) BuildDctCoefficients();
   if (!fast_window_built) {
     BuildFastWindow();
     fast_window_built = true;
@@ -183,43 +185,52 @@ void MPSynthReset() {
   MPState.synth.pos[0] = MPState.synth.pos[1] = 0;
 }
 
-void MPSynthDctPlain(const float* in, float* ring, int32_t pos) {
-  Dct<32>::Run(in, ring + pos, dct_coefficients);
-  if (pos == 0) std::memcpy(ring + 512, ring, 32 * sizeof(float));
+void MPSynthDctGeneric(const float* in, int32_t subband_step, int32_t slots, const float* gains,
+                       float* out) {
+  MPDctSlots<float, SplatFloat, LoadFloat, StoreFloat, 1>(in, subband_step, slots, gains,
+                                                          MPSynthDctCoefficients, out);
 }
 
-void MPSynthDct(const float* in, int32_t stride, float* ring, int32_t pos) {
-  if (MPState.subband_eq_on) {
-    float scaled[32];
-    for (int32_t i = 0; i < 32; ++i) scaled[i] = in[i * stride] * MPState.subband_gain[i];
-    MPSynthDctPlain(scaled, ring, pos);
-  } else if (stride != 1) {
-    float gathered[32];
-    for (int32_t i = 0; i < 32; ++i) gathered[i] = in[i * stride];
-    MPSynthDctPlain(gathered, ring, pos);
-  } else {
-    MPSynthDctPlain(in, ring, pos);
+void MPSynthDctSse2(const float* in, int32_t subband_step, int32_t slots, const float* gains,
+                    float* out) {
+#ifdef KORVA_SSE2
+  MPDctSlots<Lanes4, Splat4, Load4, Store4, 4>(in, subband_step, slots, gains,
+                                               MPSynthDctCoefficients, out);
+#else
+  MPSynthDctGeneric(in, subband_step, slots, gains, out);
+#endif
+}
+
+int32_t MPSynthSlots(const float* in, int32_t subband_step, int32_t slots, bool equalize,
+                     float* ring, int32_t pos, TMPWindowRoutine window, int16_t* pcm,
+                     int32_t pcm_step) {
+  // Chunks of whole batches, enough for a Layer II frame in one.
+  constexpr int32_t kChunk = 5 * kMPSynthSlotPadding;
+  const float* gains = equalize && MPState.subband_eq_on ? MPState.subband_gain : nullptr;
+  alignas(32) float dct[kChunk * 32];
+  for (int32_t first = 0; first < slots; first += kChunk) {
+    const int32_t count = std::min(slots - first, kChunk);
+    MPRoutines.dct(in + first, subband_step, count, gains, dct);
+    for (int32_t t = 0; t < count; ++t) {
+      std::memcpy(ring + pos, dct + 32 * t, 32 * sizeof(float));
+      if (pos == 0) std::memcpy(ring + 512, ring, 32 * sizeof(float));
+      window(ring, pos, pcm + (first + t) * pcm_step);
+      pos = (pos - 32) & 511;
+    }
   }
+  return pos;
 }
 
 void MPSynthLayer3Mono(const float* hybrid, int16_t* pcm) {
-  float* ring = MPState.synth.ring[0];
-  int32_t& pos = MPState.synth.pos[0];
-  for (int32_t slot = 0; slot < 18; ++slot) {
-    MPSynthDct(hybrid + 32 * slot, 1, ring, pos);
-    MPRoutines.window_mono(ring, pos, pcm + 32 * slot);
-    pos = (pos - 32) & 511;
-  }
+  TMPSynthState& synth = MPState.synth;
+  synth.pos[0] = MPSynthSlots(hybrid, 18, 18, true, synth.ring[0], synth.pos[0],
+                              MPRoutines.window_mono, pcm, 32);
 }
 
 void MPSynthLayer3Stereo(const float* hybrid, int32_t channel, int16_t* pcm) {
-  float* ring = MPState.synth.ring[channel];
-  int32_t& pos = MPState.synth.pos[channel];
-  for (int32_t slot = 0; slot < 18; ++slot) {
-    MPSynthDct(hybrid + 32 * slot, 1, ring, pos);
-    MPRoutines.window_stereo(ring, pos, pcm + 64 * slot + channel);
-    pos = (pos - 32) & 511;
-  }
+  TMPSynthState& synth = MPState.synth;
+  synth.pos[channel] = MPSynthSlots(hybrid, 18, 18, true, synth.ring[channel], synth.pos[channel],
+                                    MPRoutines.window_stereo, pcm + channel, 64);
 }
 
 void MPWindowMonoGeneric(const float* ring, int32_t pos, int16_t* out) {
@@ -239,9 +250,28 @@ void MPWindowStereoFast(const float* ring, int32_t pos, int16_t* out) {
 }
 
 void MPSynthStoreStereo(const float* sums, int16_t* out) {
+#ifdef KORVA_SSE2
+  // Four samples at a time into the low halves of four 32-bit pairs, the other channel's samples
+  // in the high halves kept. The last four go one by one: a pair-wide store there would touch the
+  // sample after this channel's last one, which lies past the buffer for the right channel.
+  const __m128i other = _mm_set1_epi32(static_cast<int32_t>(0xFFFF0000u));
+  for (int32_t j = 0; j < 32; j += 4) {
+    const __m128i packed = _mm_cvtps_epi32(_mm_loadu_ps(sums + j));
+    const __m128i mine = _mm_unpacklo_epi16(_mm_packs_epi32(packed, packed), _mm_setzero_si128());
+    if (j < 28) {
+      __m128i* at = reinterpret_cast<__m128i*>(out + 2 * j);
+      _mm_storeu_si128(at, _mm_or_si128(_mm_and_si128(_mm_loadu_si128(at), other), mine));
+    } else {
+      alignas(16) int16_t last[8];
+      _mm_store_si128(reinterpret_cast<__m128i*>(last), mine);
+      for (int32_t i = 0; i < 4; ++i) out[2 * (j + i)] = last[2 * i];
+    }
+  }
+#else
   int16_t samples[32];
   MPSynthConvertSums(sums, samples);
   for (int32_t j = 0; j < 32; ++j) out[2 * j] = samples[j];
+#endif
 }
 
 void MPSetInvertPolarity(int32_t on) {

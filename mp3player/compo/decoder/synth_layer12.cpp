@@ -1,6 +1,5 @@
-// The synthesis slot loops of Layers I and II. Their subband samples come in slots of 64 floats:
-// the channels interleaved in two-channel streams, the 32 subbands contiguous in single-channel
-// streams (see layer12_frame.h).
+// The synthesis slot loops of Layers I and II. Their subband samples come subband by subband,
+// the slots of each side by side (see layer12_frame.h).
 #include <cstdint>
 
 #include "mp3player/compo/decoder/layer12.h"
@@ -9,57 +8,48 @@
 
 namespace {
 
-// One output channel from the values `kStride` apart starting at `kFirst`: a single-channel
-// stream (1, 0), or the left (2, 0) or right (2, 1) channel of a two-channel stream.
-template <int32_t kStride, int32_t kFirst>
+constexpr int32_t kRightChannel = 32 * kMPLayer12RowSlots;
+
+// One output channel from the stream's channel `kChannel` (a single-channel stream, or the left
+// or right channel of a two-channel stream).
+template <int32_t kChannel>
 void OneChannel(const float* samples, int32_t slots, int16_t* pcm) {
   TMPSynthState& synth = MPState.synth;
-  for (int32_t slot = 0; slot < slots; ++slot) {
-    MPSynthDct(samples + slot * kMPLayer12SlotValues + kFirst, kStride, synth.ring[0],
-               synth.pos[0]);
-    MPRoutines.window_mono(synth.ring[0], synth.pos[0], pcm + 32 * slot);
-    synth.pos[0] = (synth.pos[0] - 32) & 511;
-  }
+  synth.pos[0] = MPSynthSlots(samples + kChannel * kRightChannel, kMPLayer12RowSlots, slots, true,
+                              synth.ring[0], synth.pos[0], MPRoutines.window_mono, pcm, 32);
 }
 
 // Both channels, interleaved; the two rings advance together on the first ring's position.
 void Stereo(const float* samples, int32_t slots, int16_t* pcm) {
   TMPSynthState& synth = MPState.synth;
-  for (int32_t slot = 0; slot < slots; ++slot) {
-    const float* in = samples + slot * kMPLayer12SlotValues;
-    const int32_t pos = synth.pos[0];
-    MPSynthDct(in, 2, synth.ring[0], pos);
-    MPSynthDct(in + 1, 2, synth.ring[1], pos);
-    MPRoutines.window_stereo(synth.ring[0], pos, pcm + 64 * slot);
-    MPRoutines.window_stereo(synth.ring[1], pos, pcm + 64 * slot + 1);
-    synth.pos[0] = (pos - 32) & 511;
-  }
+  const int32_t pos = synth.pos[0];
+  MPSynthSlots(samples, kMPLayer12RowSlots, slots, true, synth.ring[0], pos,
+               MPRoutines.window_stereo, pcm, 64);
+  synth.pos[0] = MPSynthSlots(samples + kRightChannel, kMPLayer12RowSlots, slots, true,
+                              synth.ring[1], pos, MPRoutines.window_stereo, pcm + 1, 64);
 }
 
 // Both channels averaged into one. The average bypasses the subband equalizer.
 void MixToMono(const float* samples, int32_t slots, int16_t* pcm) {
   TMPSynthState& synth = MPState.synth;
-  for (int32_t slot = 0; slot < slots; ++slot) {
-    const float* in = samples + slot * kMPLayer12SlotValues;
-    float mixed[32];
-    for (int32_t k = 0; k < 32; ++k) mixed[k] = (in[2 * k] + in[2 * k + 1]) * 0.5f;
-    MPSynthDctPlain(mixed, synth.ring[0], synth.pos[0]);
-    MPRoutines.window_mono(synth.ring[0], synth.pos[0], pcm + 32 * slot);
-    synth.pos[0] = (synth.pos[0] - 32) & 511;
-  }
+  alignas(32) float mixed[kRightChannel];
+  for (int32_t i = 0; i < kRightChannel; ++i)
+    mixed[i] = (samples[i] + samples[kRightChannel + i]) * 0.5f;
+  synth.pos[0] = MPSynthSlots(mixed, kMPLayer12RowSlots, slots, false, synth.ring[0], synth.pos[0],
+                              MPRoutines.window_mono, pcm, 32);
 }
 
 }  // namespace
 
 TMPLayer12SlotLoop MPLayer12ChooseSlotLoop(int32_t stream_channels, int32_t convert_code) {
-  if (stream_channels == 1) return OneChannel<1, 0>;
+  if (stream_channels == 1) return OneChannel<0>;
   switch (convert_code & 3) {
     case 1:
       return MixToMono;
     case 2:
-      return OneChannel<2, 0>;
+      return OneChannel<0>;
     case 3:
-      return OneChannel<2, 1>;
+      return OneChannel<1>;
     default:
       return Stereo;
   }

@@ -53,6 +53,25 @@ TEST(CpuFlags, AmdWithout3DNowFallsBackToGenericForms) {
     EXPECT_EQ(v, mcvGeneric);
 }
 
+// The vector forms go by what the processor can do: a current AMD processor (SSE, no 3DNow!)
+// gets them as an Intel one does, and switching KNI off gives the generic forms on both.
+TEST(CpuForms, FollowCapabilitiesWhateverTheMaker) {
+  const TMPRoutineForm widest = !kMPBuildHasSse2 ? mrfGeneric
+                                : MPHasAvx2Fma() ? mrfAvx2Fma
+                                                 : mrfSse2;
+  for (const char* vendor : {"cAMD", "ntel", "xxxx"}) {
+    const int32_t flags = MPCpuFlagsFromDescription(Cpu(vendor, 25, kMmx | kCmov | kSse, kAmdMmx));
+    EXPECT_EQ(MPChooseRoutineForm(flags), widest) << vendor;
+    EXPECT_EQ(MPChooseRoutineForm(flags & ~kMPCpuKni), mrfGeneric) << vendor;
+    const int32_t none = MPCpuSetToFlags(0);
+    MPSelectCpuRoutines((flags & ~kMPCpuExtensions) | none);
+    EXPECT_EQ(MPRoutines.dct, MPSynthDctGeneric) << vendor;
+    EXPECT_EQ(MPRoutines.alias, MPAliasGeneric) << vendor;
+    EXPECT_NE(MPDescribeInstalledRoutines().find("synthesis DCT: generic"), std::string::npos);
+  }
+  MPSelectCpuRoutines(0);
+}
+
 TEST(CpuFlags, Family4AndOldProcessors) {
   EXPECT_EQ(MPCpuFlagsFromDescription(Cpu("ntel", 4, kMmx | kCmov, k3DNow)),
             0x1 | 0x100 | 0x100000);

@@ -113,7 +113,7 @@ TEST(Layer12Frame, RejectsAFrameWithoutSyncOrWithAnotherChannelCount) {
   PutHeader(w, 2, 10, 0, 0);
   std::vector<uint8_t> frame = w.Frame(626);
   const TMPLayer12Stream stream = StreamOf(frame);
-  std::vector<float> samples(kMPLayer2Slots * kMPLayer12SlotValues);
+  std::vector<float> samples(kMPLayer12SampleValues);
   EXPECT_EQ(MPLayer12ReadFrame(stream, frame.data(), samples.data()), 626);
   frame[3] |= 0xC0;  // single channel in a stereo stream
   EXPECT_EQ(MPLayer12ReadFrame(stream, frame.data(), samples.data()), 0);
@@ -133,10 +133,11 @@ TEST(Layer12Frame, NoAllocationGivesSilenceAndTheWholeFrame) {
     const int32_t padded = length + (layer_code == 3 ? 4 : 1);
     const std::vector<uint8_t> frame = w.Frame(static_cast<size_t>(padded));
     const TMPLayer12Stream stream = StreamOf(frame);
-    std::vector<float> samples(kMPLayer2Slots * kMPLayer12SlotValues, 123.0f);
+    std::vector<float> samples(kMPLayer12SampleValues, 123.0f);
     EXPECT_EQ(MPLayer12ReadFrame(stream, frame.data(), samples.data()), padded);
-    const int values = (layer_code == 3 ? kMPLayer1Slots : kMPLayer2Slots) * kMPLayer12SlotValues;
-    for (int i = 0; i < values; ++i) ASSERT_EQ(samples[i], 0.0f) << i;
+    const int slots = layer_code == 3 ? kMPLayer1Slots : kMPLayer2Slots;
+    for (int row = 0; row < stream.channels * 32; ++row)
+      for (int t = 0; t < slots; ++t) ASSERT_EQ(samples[row * kMPLayer12RowSlots + t], 0.0f) << row;
   }
 }
 
@@ -152,14 +153,14 @@ TEST(Layer12Frame, JointStereoSharesSamplesWithEachChannelsScaleFactors) {
   for (int slot = 0; slot < 12; ++slot) w.Put(static_cast<uint32_t>(slot), 4);
   const std::vector<uint8_t> frame = w.Frame(416);
   const TMPLayer12Stream stream = StreamOf(frame);
-  std::vector<float> samples(kMPLayer1Slots * kMPLayer12SlotValues);
+  std::vector<float> samples(kMPLayer12SampleValues);
   ASSERT_EQ(MPLayer12ReadFrame(stream, frame.data(), samples.data()), 416);
   for (int slot = 0; slot < 12; ++slot) {
     const float expected = static_cast<float>((slot - 7) * 2.0 / 15.0 * 65536.0);
-    const float* s = &samples[slot * kMPLayer12SlotValues];
-    EXPECT_FLOAT_EQ(s[6 * 2], expected) << slot;
-    EXPECT_FLOAT_EQ(s[6 * 2 + 1], expected / 2) << slot;
-    EXPECT_EQ(s[5 * 2], 0.0f);
+    const float* s = &samples[slot];
+    EXPECT_FLOAT_EQ(s[6 * kMPLayer12RowSlots], expected) << slot;
+    EXPECT_FLOAT_EQ(s[(32 + 6) * kMPLayer12RowSlots], expected / 2) << slot;
+    EXPECT_EQ(s[5 * kMPLayer12RowSlots], 0.0f);
   }
 }
 
@@ -174,8 +175,7 @@ TEST(Layer12Frame, SkippingUpperSubbandsKeepsTheFollowingSamplesAligned) {
     ASSERT_GT(data.size(), 4u);
     const TMPLayer12Stream full = StreamOf(data, 31);
     const TMPLayer12Stream limited = StreamOf(data, 3);
-    const int channels = full.channels;
-    std::vector<float> a(kMPLayer2Slots * kMPLayer12SlotValues);
+    std::vector<float> a(kMPLayer12SampleValues);
     std::vector<float> b(a.size());
     size_t at = 0;
     int frames = 0;
@@ -184,7 +184,7 @@ TEST(Layer12Frame, SkippingUpperSubbandsKeepsTheFollowingSamplesAligned) {
       ASSERT_GT(used, 0) << "at " << at;
       ASSERT_EQ(MPLayer12ReadFrame(limited, data.data() + at, b.data()), used);
       for (size_t i = 0; i < a.size(); ++i) {
-        const int k = static_cast<int>(i % kMPLayer12SlotValues) / channels;
+        const int k = static_cast<int>(i / kMPLayer12RowSlots % 32);
         if (k < 3)
           ASSERT_EQ(a[i], b[i]) << "frame " << frames << " value " << i;
         else
@@ -211,7 +211,7 @@ TEST(Layer12Frame, CorruptBitsStayInsideTheFrame) {
       Header(frame, length);
       frame.resize(static_cast<size_t>(length), fill);
       const TMPLayer12Stream stream = StreamOf(frame);
-      std::vector<float> samples(kMPLayer2Slots * kMPLayer12SlotValues);
+      std::vector<float> samples(kMPLayer12SampleValues);
       EXPECT_EQ(MPLayer12ReadFrame(stream, frame.data(), samples.data()), length);
       for (float v : samples) ASSERT_TRUE(std::isfinite(v));
     }

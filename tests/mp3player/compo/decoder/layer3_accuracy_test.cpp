@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <tuple>
 
 #include "mp3player/compo/decoder/routines.h"
 #include "tests/mp3player/compo/decoder/decoder_test_util.h"
@@ -18,16 +19,19 @@ const char* const kFixtures[] = {
     "m25_8k_mono_16",
 };
 
-class Layer3Accuracy : public testing::TestWithParam<const char*> {
+// Each fixture with the generic forms and with the forms chosen for this processor.
+class Layer3Accuracy : public testing::TestWithParam<std::tuple<const char*, bool>> {
  protected:
   static void SetUpTestSuite() {
-    MPSelectCpuRoutines(0);
-    std::printf("%-20s %8s %10s %8s\n", "fixture", "samples", "rms (LSB)", "max");
+    std::printf("%-20s %-8s %8s %10s %8s\n", "fixture", "forms", "samples", "rms (LSB)", "max");
   }
+  void TearDown() override { MPSelectCpuRoutines(0); }
 };
 
 TEST_P(Layer3Accuracy, MatchesReferenceDecoder) {
-  const std::string name = GetParam();
+  const std::string name = std::get<0>(GetParam());
+  const bool chosen = std::get<1>(GetParam());
+  MPSelectCpuRoutines(chosen ? MPDetectCpu() : 0);
   const std::vector<uint8_t> mp3 = ReadFixture("layer3/" + name + ".mp3");
   const std::vector<int16_t> reference = AsSamples(ReadFixture("layer3/" + name + ".pcm"));
   ASSERT_FALSE(mp3.empty());
@@ -42,12 +46,14 @@ TEST_P(Layer3Accuracy, MatchesReferenceDecoder) {
     max_difference = std::max(max_difference, std::abs(d));
   }
   const double rms = std::sqrt(sum / decoded.size());
-  std::printf("%-20s %8zu %10.4f %8d\n", name.c_str(), decoded.size(), rms, max_difference);
+  std::printf("%-20s %-8s %8zu %10.4f %8d\n", name.c_str(), chosen ? "chosen" : "generic",
+              decoded.size(), rms, max_difference);
   EXPECT_LT(rms, 0.29);
   EXPECT_LE(max_difference, 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Fixtures, Layer3Accuracy, testing::ValuesIn(kFixtures));
+INSTANTIATE_TEST_SUITE_P(Fixtures, Layer3Accuracy,
+                         testing::Combine(testing::ValuesIn(kFixtures), testing::Bool()));
 
 }  // namespace
 
@@ -57,12 +63,11 @@ namespace {
 // four-lane forms, and the eight-lane forms where the processor has them.
 TEST(Layer3Variants, FastFormsAgreeWithGenericForms) {
   std::vector<TMPRoutines> forms;
-  TMPRoutines sse{MPAliasFast,  MPWindowMonoFast, MPWindowStereoFast,
-                  MPHybridFast, MPImdct36Fast,    MPImdct12Fast};
-  forms.push_back(sse);
+  forms.push_back({MPAliasFast, MPWindowMonoFast, MPWindowStereoFast, MPHybridFast, MPImdct36Fast,
+                   MPImdct12Fast, MPSynthDctSse2});
   if (MPHasAvx2Fma()) {
     forms.push_back({MPAliasFast, MPWindowMonoAvx2, MPWindowStereoAvx2, MPHybridAvx2, MPImdct36Avx2,
-                     MPImdct12Fast});
+                     MPImdct12Fast, MPSynthDctAvx2});
   }
   for (const char* name : kFixtures) {
     const std::vector<uint8_t> mp3 = ReadFixture(std::string("layer3/") + name + ".mp3");
