@@ -5,25 +5,49 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <string>
 #include <string_view>
+
+// Paths inside are UTF-8 text. std::filesystem reads a plain std::string in the ANSI code page on
+// Windows, so paths cross over through these two.
+inline std::filesystem::path U8Path(std::string_view utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+inline std::string Utf8(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+#ifdef _WIN32
+// The POSIX calls the tests use to set their environment.
+inline int setenv(const char* name, const char* value, int) { return _putenv_s(name, value); }
+inline int unsetenv(const char* name) { return _putenv_s(name, ""); }
+#endif
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end
 // of the test.
 class TTempDir {
  public:
   TTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "korva-test-XXXXXX").string();
-    path_ = mkdtemp(pattern.data());
+    std::random_device random;
+    for (;;) {
+      const auto path =
+          std::filesystem::temp_directory_path() / ("korva-test-" + std::to_string(random()));
+      if (std::filesystem::create_directory(path)) {
+        path_ = Utf8(path);
+        break;
+      }
+    }
   }
   ~TTempDir() {
     std::error_code ignored;
     // Read-only files left by a test must not stop the clean-up.
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(U8Path(path_), ignored)) {
       std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
                                    std::filesystem::perm_options::add, ignored);
     }
-    std::filesystem::remove_all(path_, ignored);
+    std::filesystem::remove_all(U8Path(path_), ignored);
   }
   TTempDir(const TTempDir&) = delete;
   TTempDir& operator=(const TTempDir&) = delete;
@@ -36,11 +60,11 @@ class TTempDir {
 };
 
 inline void WriteBytes(const std::string& path, std::string_view bytes) {
-  std::ofstream(path, std::ios::binary).write(bytes.data(), bytes.size());
+  std::ofstream(U8Path(path), std::ios::binary).write(bytes.data(), bytes.size());
 }
 
 inline std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(U8Path(path), std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
@@ -50,9 +74,10 @@ using TSnapshot = std::map<std::string, std::string>;
 
 inline TSnapshot TakeSnapshot(const std::string& folder) {
   TSnapshot files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(U8Path(folder))) {
     if (entry.is_regular_file()) {
-      files[std::filesystem::relative(entry.path(), folder).string()] = ReadBytes(entry.path());
+      files[Utf8(std::filesystem::relative(entry.path(), U8Path(folder)))] =
+          ReadBytes(Utf8(entry.path()));
     }
   }
   return files;

@@ -14,6 +14,7 @@
 #include "mp3player/compo/frame_loop.h"
 #include "mp3player/compo/mp3_info.h"
 #include "mp3player/compo/stream_reader.h"
+#include "tools/tool_main.h"
 
 namespace {
 
@@ -127,7 +128,7 @@ int Decode(const Options& options) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int ToolMain(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
     std::fprintf(stderr, "usage: mp3decode [--raw|--null] INPUT [OUTPUT]\n");

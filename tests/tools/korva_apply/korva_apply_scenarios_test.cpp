@@ -4,7 +4,12 @@
 // music folder and the exact bytes of the new Config.txt.
 
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include "platform/windows/wide.h"
+#else
 #include <iconv.h>
+#endif
 
 #include "platform/files.h"
 #include "tests/platform/temp_dir.h"
@@ -14,9 +19,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Shift-JIS bytes of a UTF-8 text, converted by the C library so that the program's own code
-// page functions are not used to make their input.
+// Shift-JIS bytes of a UTF-8 text, converted by the C library (on Windows by the system itself) so
+// that the program's own code page functions are not used to make their input.
 std::string Sjis(const std::string& utf8) {
+#ifdef _WIN32
+  const std::wstring wide = Widen(utf8);
+  std::string out(wide.size() * 2, '\0');
+  BOOL lossy = FALSE;
+  out.resize(WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), out.data(),
+                                 static_cast<int>(out.size()), nullptr, &lossy));
+  EXPECT_FALSE(lossy) << utf8;
+  return out;
+#else
   iconv_t cd = iconv_open("CP932", "UTF-8");
   std::string in = utf8;
   std::string out(in.size() * 2, '\0');
@@ -29,6 +43,7 @@ std::string Sjis(const std::string& utf8) {
   EXPECT_NE(rc, static_cast<std::size_t>(-1)) << utf8;
   out.resize(out.size() - dstLeft);
   return out;
+#endif
 }
 
 constexpr char kMsgCopyFailedTail[] =
@@ -58,7 +73,7 @@ class KorvaApplyScenarioTest : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const std::string& folder : {music_, program_, songs_, other_}) {
-      fs::create_directories(folder);
+      fs::create_directories(U8Path(folder));
     }
     WriteBytes(music_ + "/Config.org", Sjis(kGameTable));
     WriteBytes(music_ + "/Config.txt", Sjis(kGameTable));

@@ -8,7 +8,12 @@ namespace {
 
 // Runs mp3info in `folder`, so that the "file" keys are the names as given.
 TRun RunTool(const std::string& folder, const std::string& arguments) {
-  return RunCommand("cd '" + folder + "' && " + std::string(MP3INFO_PROGRAM) + " " + arguments);
+#ifdef _WIN32
+  const std::string cd = "cd /d ";  // also changes the drive
+#else
+  const std::string cd = "cd ";
+#endif
+  return RunCommand(cd + ShellWord(folder) + " && " + ShellWord(MP3INFO_PROGRAM) + " " + arguments);
 }
 
 const std::string kLameTagsLine =
