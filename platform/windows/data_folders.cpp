@@ -14,9 +14,8 @@ namespace {
 bool CanCreateFileIn(const std::string& folder) {
   const std::string probe =
       JoinPath(folder, "korva-probe-" + std::to_string(GetCurrentProcessId()) + ".tmp");
-  const HANDLE file =
-      CreateFileW(Widen(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  const HANDLE file = CreateFileW(Widen(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   CloseHandle(file);
   return true;

@@ -23,6 +23,11 @@ class THandle {
   HANDLE h_;
 };
 
+bool IsReadOnly(const std::string& path) {
+  const DWORD attr = GetFileAttributesW(Widen(path).c_str());
+  return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY);
+}
+
 }  // namespace
 
 bool FileExists(const std::string& path) {
@@ -53,6 +58,8 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 void WriteFileAtomic(const std::string& path, std::string_view bytes) {
+  // Windows refuses to rename over a read-only file and Wine does not; asking first answers alike.
+  if (IsReadOnly(path)) throw TFileError(path + ": the file is read-only");
   const std::string temp = path + ".~tmp";
   const std::wstring wideTemp = Widen(temp);
   {
@@ -83,11 +90,8 @@ bool FileCopy(const std::string& source, const std::string& dest, bool failIfExi
   // Copy beside the destination first, so that a failed copy leaves the old file whole.
   const std::string temp = dest + ".~tmp";
   if (!CopyFileW(Widen(source).c_str(), Widen(temp).c_str(), FALSE)) return false;
-  const DWORD destAttr = GetFileAttributesW(Widen(dest).c_str());
-  const bool destReadOnly =
-      destAttr != INVALID_FILE_ATTRIBUTES && (destAttr & FILE_ATTRIBUTE_READONLY);
-  if (destReadOnly || !MoveFileExW(Widen(temp).c_str(), Widen(dest).c_str(),
-                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (IsReadOnly(dest) || !MoveFileExW(Widen(temp).c_str(), Widen(dest).c_str(),
+                                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     SetFileAttributesW(Widen(temp).c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(Widen(temp).c_str());
     return false;

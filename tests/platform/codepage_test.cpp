@@ -30,8 +30,12 @@ TEST(CodePageTest, UndecodableBytesBecomeReplacementCharacters) {
             "a\xEF\xBF\xBD"
             "b");
 #endif
-  // A lead byte cut off at the end of the text.
+  // A lead byte cut off at the end of the text (Windows gives the code page's own default, "・").
+#ifndef _WIN32
   EXPECT_EQ(CodePageToUtf8("ab\x95"), "ab\xEF\xBF\xBD");
+#else
+  EXPECT_EQ(CodePageToUtf8("ab\x95"), "ab・");
+#endif
 }
 
 TEST(CodePageTest, CharactersWithoutCodePageFormGiveNothing) {

@@ -19,6 +19,13 @@ inline std::string Utf8(const std::filesystem::path& path) {
   return std::string(text.begin(), text.end());
 }
 
+// The path separator as text, for paths the tests join by hand.
+#ifdef _WIN32
+inline const std::string kSep = "\\";
+#else
+inline const std::string kSep = "/";
+#endif
+
 #ifdef _WIN32
 // The POSIX calls the tests use to set their environment.
 inline int setenv(const char* name, const char* value, int) { return _putenv_s(name, value); }
@@ -43,7 +50,8 @@ class TTempDir {
   ~TTempDir() {
     std::error_code ignored;
     // Read-only files left by a test must not stop the clean-up.
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(U8Path(path_), ignored)) {
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(U8Path(path_), ignored)) {
       std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
                                    std::filesystem::perm_options::add, ignored);
     }
@@ -53,7 +61,18 @@ class TTempDir {
   TTempDir& operator=(const TTempDir&) = delete;
 
   const std::string& path() const { return path_; }
-  std::string operator/(std::string_view name) const { return path_ + "/" + std::string(name); }
+  // The path of name (which may hold '/') inside the folder, in the platform's form.
+  std::string operator/(std::string_view name) const {
+#ifdef _WIN32
+    std::string path = path_ + "\\" + std::string(name);
+    for (char& c : path) {
+      if (c == '/') c = '\\';
+    }
+    return path;
+#else
+    return path_ + "/" + std::string(name);
+#endif
+  }
 
  private:
   std::string path_;
@@ -68,16 +87,17 @@ inline std::string ReadBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Every file below a folder with its content, by path relative to the folder: two snapshots are
-// equal exactly when no file was added, removed, renamed or changed.
+// Every file below a folder with its content, by path relative to the folder (with '/' on every
+// system): two snapshots are equal exactly when no file was added, removed, renamed or changed.
 using TSnapshot = std::map<std::string, std::string>;
 
 inline TSnapshot TakeSnapshot(const std::string& folder) {
   TSnapshot files;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(U8Path(folder))) {
     if (entry.is_regular_file()) {
-      files[Utf8(std::filesystem::relative(entry.path(), U8Path(folder)))] =
-          ReadBytes(Utf8(entry.path()));
+      const std::u8string name =
+          std::filesystem::relative(entry.path(), U8Path(folder)).generic_u8string();
+      files[std::string(name.begin(), name.end())] = ReadBytes(Utf8(entry.path()));
     }
   }
   return files;

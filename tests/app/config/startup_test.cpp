@@ -25,9 +25,9 @@ class StartupTest : public ::testing::Test {
 
   TTempDir runtime_;
   TTempDir game_;
-  const std::string music_ = game_.path() + "/Music/Digital";
-  const std::string table_ = music_ + "/Config.txt";
-  const std::string backup_ = music_ + "/Config.org";
+  const std::string music_ = game_ / "Music/Digital";
+  const std::string table_ = music_ + kSep + "Config.txt";
+  const std::string backup_ = music_ + kSep + "Config.org";
   TFakePrompts prompts_;
   TKorvaConfig defaults_;
 };
@@ -59,10 +59,16 @@ TEST_F(StartupTest, MissingKeyOrFolderEndsTheProgram) {
 #endif
 
 TEST_F(StartupTest, InstallDirValueLosesItsLastComponentUnlessItEndsInASeparator) {
+#ifdef _WIN32
+  EXPECT_EQ(MusicFolderFromInstallDir("C:\\uo\\"), "C:\\uo\\Music\\Digital");
+  EXPECT_EQ(MusicFolderFromInstallDir("C:\\uo\\uo.exe"), "C:\\uo\\Music\\Digital");
+  EXPECT_EQ(MusicFolderFromInstallDir("C:uo"), "C:Music\\Digital");
+#else
   EXPECT_EQ(MusicFolderFromInstallDir("/games/uo/"), "/games/uo/Music/Digital");
   EXPECT_EQ(MusicFolderFromInstallDir("/games/uo/uo.exe"), "/games/uo/Music/Digital");
   EXPECT_EQ(MusicFolderFromInstallDir("/games/uo"), "/games/Music/Digital");
   EXPECT_EQ(MusicFolderFromInstallDir(""), "Music/Digital");
+#endif
   EXPECT_EQ(MusicFolderFromInstallDir(std::nullopt), "");
 }
 
@@ -77,7 +83,7 @@ TEST_F(StartupTest, FirstRunYesMakesTheBackupAndLoadsIt) {
   ASSERT_EQ(defaults_.Count(), 2);
   EXPECT_TRUE(defaults_.IsDefault());
   EXPECT_TRUE(defaults_.Items(1).IsDefault);
-  EXPECT_EQ(defaults_.Items(0).FileName, music_ + "/title.mp3");
+  EXPECT_EQ(defaults_.Items(0).FileName, music_ + kSep + "title.mp3");
 }
 
 TEST_F(StartupTest, FirstRunCancelEndsWithoutBackup) {
@@ -96,7 +102,7 @@ TEST_F(StartupTest, ExistingBackupIsNeverCopiedAgain) {
   EXPECT_TRUE(prompts_.Log.empty());
   EXPECT_EQ(ReadBytes(backup_), "1 original\r\n");
   ASSERT_EQ(defaults_.Count(), 1);
-  EXPECT_EQ(defaults_.Items(0).FileName, music_ + "/original.mp3");
+  EXPECT_EQ(defaults_.Items(0).FileName, music_ + kSep + "original.mp3");
 }
 
 TEST_F(StartupTest, MissingTableAndBackupShowEveryMessageInTurn) {

@@ -16,8 +16,8 @@ TEST(SystemCodePageTest, TrailByte5CStaysInsideItsCharacter) {
 TEST(SystemCodePageTest, BytesWithoutCharacterMapToPrivateUseOrThemselves) {
   // Windows gives 0x80 its own code point and 0xA0, 0xFD to 0xFF private-use characters, so a
   // name holding them survives the trip through UTF-8.
-  EXPECT_EQ(CodePageToUtf8("\x80"), "\xC2\x80");             // U+0080
-  EXPECT_EQ(CodePageToUtf8("\xA0"), "\xEF\xA3\xB0");         // U+F8F0
+  EXPECT_EQ(CodePageToUtf8("\x80"), "\xC2\x80");      // U+0080
+  EXPECT_EQ(CodePageToUtf8("\xA0"), "\xEF\xA3\xB0");  // U+F8F0
   EXPECT_EQ(CodePageToUtf8("\xFD\xFE\xFF"), "\xEF\xA3\xB1\xEF\xA3\xB2\xEF\xA3\xB3");
   for (const std::string bytes : {"\x80", "\xA0", "\xFD", "\xFE", "\xFF"}) {
     EXPECT_EQ(Utf8ToCodePage(CodePageToUtf8(bytes)), bytes) << static_cast<int>(bytes[0] & 0xFF);

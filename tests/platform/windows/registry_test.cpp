@@ -35,8 +35,8 @@ TEST_F(RegistryTest, InstallDirComesFromTheThirtyTwoBitView) {
   ASSERT_EQ(Reg("add \"" + kKey + "\" /f", "32"), 0);
   EXPECT_EQ(ReadGameInstallDir(), "");  // the key without the value
 
-  ASSERT_EQ(Reg("add \"" + kKey + "\" /v \"Install Dir\" /d \"C:\\Games\\ウルティマ\\\\\" /f", "32"),
-            0);
+  ASSERT_EQ(
+      Reg("add \"" + kKey + "\" /v \"Install Dir\" /d \"C:\\Games\\ウルティマ\\\\\" /f", "32"), 0);
   EXPECT_EQ(ReadGameInstallDir(), "C:\\Games\\ウルティマ\\");
 }
 

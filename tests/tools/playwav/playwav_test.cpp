@@ -41,7 +41,8 @@ class PlaywavTest : public ::testing::Test {
 // the whole file comes back unchanged.
 TEST_F(PlaywavTest, OutWritesThePcmUnchanged) {
   for (const char* name : {"stereo16.wav", "mono8.wav"}) {
-    ASSERT_EQ(RunPlaywav("--out " + ShellWord(out_.string()) + " " + ShellWord(Data(name))), 0) << name;
+    ASSERT_EQ(RunPlaywav("--out " + ShellWord(out_.string()) + " " + ShellWord(Data(name))), 0)
+        << name;
     EXPECT_EQ(ReadFileBytes(out_.string()), ReadFileBytes(Data(name))) << name;
   }
 }
