@@ -58,7 +58,8 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 void WriteFileAtomic(const std::string& path, std::string_view bytes) {
-  // Windows refuses to rename over a read-only file and Wine does not; asking first answers alike.
+  // Windows refuses to rename over a read-only file and Wine does not; asking first
+  // answers alike.
   if (IsReadOnly(path)) throw TFileError(path + ": the file is read-only");
   const std::string temp = path + ".~tmp";
   const std::wstring wideTemp = Widen(temp);
@@ -99,7 +100,11 @@ bool FileCopy(const std::string& source, const std::string& dest, bool failIfExi
   return true;
 }
 
-bool FileDelete(const std::string& path) { return DeleteFileW(Widen(path).c_str()) != 0; }
+bool FileDelete(const std::string& path) {
+  // Windows refuses to delete a read-only file and Wine does not; asking first
+  // answers alike.
+  return !IsReadOnly(path) && DeleteFileW(Widen(path).c_str()) != 0;
+}
 
 bool FileSetAttr(const std::string& path, unsigned attributes) {
   return SetFileAttributesW(Widen(path).c_str(), attributes) != 0;

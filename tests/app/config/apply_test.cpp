@@ -187,6 +187,9 @@ TEST_F(ApplyTest, GameNameTheTableCannotHoldStopsBeforeAnythingChanges) {
 }
 
 TEST_F(ApplyTest, NamesHoldOnlyCharactersTheTableCanCarry) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the sources' names hold '\"' and a tab, which Windows file names cannot";
+#endif
   Assign(1, Own("Ärger 曲 \"x\".mp3"));
   Assign(2, Own("tab\there.MP3"));
   EXPECT_TRUE(Apply());
@@ -273,6 +276,10 @@ TEST_F(ApplyTest, FailedRestoreLeavesTheTable) {
 }
 
 TEST_F(ApplyTest, HostileTableEntriesOutsideTheFolderAreNeverDeleted) {
+#ifdef _WIN32
+  GTEST_SKIP() << "C:drive.mp3 cannot be a file name on Windows; the korva-apply scenario covers "
+                  "the other hostile entries there";
+#endif
   std::filesystem::create_directories(music_ + kSep + "sub");
   const std::vector<std::string> outside{root_.path() + "/game/Music/up.mp3",
                                          root_.path() + "/abs.mp3", music_ + kSep + "sub/inner.mp3",

@@ -24,4 +24,10 @@ TEST(SystemCodePageTest, BytesWithoutCharacterMapToPrivateUseOrThemselves) {
   }
 }
 
+TEST(SystemCodePageTest, BytesThatAreNoCharacterBecomeReplacementCharacters) {
+  // The system's own default would be "・", which reads like text.
+  EXPECT_EQ(CodePageToUtf8("ab\x95"), "ab\xEF\xBF\xBD");
+  EXPECT_EQ(CodePageToUtf8("\x81 x"), "\xEF\xBF\xBD x");  // the trail byte does not fit
+}
+
 }  // namespace
