@@ -36,7 +36,7 @@ scratch=$(mktemp -d)
 export WINEPREFIX=$scratch/prefix HOME=$scratch/home WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export LC_ALL=C.UTF-8
 unset DISPLAY WAYLAND_DISPLAY
-mkdir -p "$HOME"
+mkdir -p "$HOME" "$WINEPREFIX"
 echo 'pcm.!default { type null }' >"$HOME/.asoundrc"
 cleanup() {
   wineserver -k 2>/dev/null || true
@@ -44,11 +44,14 @@ cleanup() {
 }
 trap cleanup EXIT
 echo "== Wine prefix"
-wineboot --init >/dev/null 2>&1
-wineserver -w
+# One server for the whole stage, and its helper processes started here with their output on
+# /dev/null: a helper started by the first test would hold that test's output pipe open, and
+# ctest would wait for it until its time-out.
+wineserver -p
+wineboot --init >/dev/null 2>&1 </dev/null
+wine cmd /c exit >/dev/null 2>&1 </dev/null
 
 echo "== Tests under Wine"
-wineserver -p  # one server for every test program
 ctest --test-dir "$build" -j"$jobs" --output-on-failure
 
 echo "== Tools with Japanese arguments"
