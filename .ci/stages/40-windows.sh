@@ -65,8 +65,10 @@ cp "$fixture" "$work/曲 一.mp3"
 grep -q '"file":"曲 一.mp3"' "$scratch/info.json" || { cat "$scratch/info.json"; echo "FAILED: mp3info's file name"; exit 1; }
 wine "$tools/mp3decode/mp3decode.exe" --raw "$work/ascii.mp3" "$scratch/ascii.pcm" 2>/dev/null
 wine "$tools/mp3decode/mp3decode.exe" --raw "$work/曲 一.mp3" >"$scratch/japanese.pcm" 2>/dev/null
+wine "$tools/mp3decode/mp3decode.exe" --raw "$work/曲 一.mp3" "$work/出力.pcm" 2>/dev/null
 cmp "$scratch/ascii.pcm" "$scratch/japanese.pcm"
-echo "mp3info and mp3decode read 曲 一.mp3; the PCM on standard output matches the file's"
+cmp "$scratch/ascii.pcm" "$work/出力.pcm"
+echo "mp3info and mp3decode read 曲 一.mp3; the PCM on standard output and in 出力.pcm match"
 
 echo "== playwav on the wave-out device"
 wav=tests/tools/playwav/data/stereo16.wav
