@@ -1,5 +1,7 @@
-#include <mmsystem.h>
+// mmsystem.h needs the types that windows.h declares.
 #include <windows.h>
+
+#include <mmsystem.h>
 
 #include <mutex>
 #include <vector>

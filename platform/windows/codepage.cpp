@@ -32,12 +32,37 @@ std::string Narrow(UINT codePage, const std::wstring& wide, BOOL* usedDefault) {
   return out;
 }
 
+// Left to itself the system puts its default character "・" where bytes are no character, which
+// reads like text; callers look for U+FFFD there (a name that cannot be written back, for one).
+// So a text that does not convert whole goes character by character: a byte the system maps on
+// its own (0x80, and 0xA0 and 0xFD to 0xFF to private-use characters) keeps that mapping, and
+// anything else becomes U+FFFD, with the byte after a lead byte read again on its own.
+std::wstring WidenEachCharacter(std::string_view text) {
+  std::wstring wide;
+  for (std::size_t i = 0; i < text.size();) {
+    const bool lead = IsDBCSLeadByteEx(kCodePage, static_cast<BYTE>(text[i])) != 0;
+    const std::size_t length = lead && i + 1 < text.size() ? 2 : 1;
+    bool ok;
+    const std::wstring whole = Widen(kCodePage, MB_ERR_INVALID_CHARS, text.substr(i, length), ok);
+    if (ok) {
+      wide += whole;
+      i += length;
+      continue;
+    }
+    const std::wstring single = Widen(kCodePage, 0, text.substr(i, 1), ok);
+    wide += ok && single != L"\u30FB" ? single : L"\xFFFD";
+    ++i;
+  }
+  return wide;
+}
+
 }  // namespace
 
 std::string CodePageToUtf8(std::string_view cp932) {
-  // Without MB_ERR_INVALID_CHARS the system turns undecodable bytes into U+FFFD itself.
   bool ok;
-  return Narrow(CP_UTF8, Widen(kCodePage, 0, cp932, ok), nullptr);
+  std::wstring wide = Widen(kCodePage, MB_ERR_INVALID_CHARS, cp932, ok);
+  if (!ok) wide = WidenEachCharacter(cp932);
+  return Narrow(CP_UTF8, wide, nullptr);
 }
 
 std::optional<std::string> StrictCodePageToUtf8(std::string_view cp932) {

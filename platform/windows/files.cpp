@@ -24,6 +24,11 @@ class THandle {
   HANDLE h_;
 };
 
+bool IsReadOnly(const std::string& path) {
+  const DWORD attr = GetFileAttributesW(Widen(path).c_str());
+  return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY);
+}
+
 }  // namespace
 
 bool FileExists(const std::string& path) {
@@ -54,6 +59,9 @@ std::string ReadFileBytes(const std::string& path) {
 }
 
 void WriteFileAtomic(const std::string& path, std::string_view bytes) {
+  // Windows refuses to rename over a read-only file and Wine does not; asking first
+  // answers alike.
+  if (IsReadOnly(path)) throw TFileError(path + ": the file is read-only");
   HANDLE created = INVALID_HANDLE_VALUE;
   const std::string temp = CreateTempBeside(path, [&](const std::string& name) {
     created = CreateFileW(Widen(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
@@ -91,11 +99,8 @@ bool FileCopy(const std::string& source, const std::string& dest, bool failIfExi
     return GetLastError() == ERROR_FILE_EXISTS ? TTempCreate::ttcNameTaken : TTempCreate::ttcFailed;
   });
   if (temp.empty()) return false;
-  const DWORD destAttr = GetFileAttributesW(Widen(dest).c_str());
-  const bool destReadOnly =
-      destAttr != INVALID_FILE_ATTRIBUTES && (destAttr & FILE_ATTRIBUTE_READONLY);
-  if (destReadOnly || !MoveFileExW(Widen(temp).c_str(), Widen(dest).c_str(),
-                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (IsReadOnly(dest) || !MoveFileExW(Widen(temp).c_str(), Widen(dest).c_str(),
+                                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     SetFileAttributesW(Widen(temp).c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(Widen(temp).c_str());
     return false;
@@ -103,7 +108,11 @@ bool FileCopy(const std::string& source, const std::string& dest, bool failIfExi
   return true;
 }
 
-bool FileDelete(const std::string& path) { return DeleteFileW(Widen(path).c_str()) != 0; }
+bool FileDelete(const std::string& path) {
+  // Windows refuses to delete a read-only file and Wine does not; asking first
+  // answers alike.
+  return !IsReadOnly(path) && DeleteFileW(Widen(path).c_str()) != 0;
+}
 
 bool FileSetAttr(const std::string& path, unsigned attributes) {
   return SetFileAttributesW(Widen(path).c_str(), attributes) != 0;

@@ -24,10 +24,12 @@ TEST(CodePageTest, ConvertsBothWaysIncludingBackslashTrailBytes) {
 }
 
 TEST(CodePageTest, UndecodableBytesBecomeReplacementCharacters) {
+#ifndef _WIN32  // Windows maps 0xA0 to a private-use character (tests/platform/windows).
   EXPECT_EQ(CodePageToUtf8("a\xA0"
                            "b"),
             "a\xEF\xBF\xBD"
             "b");
+#endif
   // A lead byte cut off at the end of the text.
   EXPECT_EQ(CodePageToUtf8("ab\x95"), "ab\xEF\xBF\xBD");
 }

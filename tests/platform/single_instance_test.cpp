@@ -1,6 +1,10 @@
 #include "platform/single_instance.h"
 
 #include <gtest/gtest.h>
+
+// The lock file and fork() are the POSIX form; the named mutex has its own tests
+// (tests/platform/windows).
+#ifndef _WIN32
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -43,3 +47,4 @@ TEST(SingleInstanceTest, ProcessEndReleasesTheLock) {
 }
 
 }  // namespace
+#endif

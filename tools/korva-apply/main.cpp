@@ -17,6 +17,7 @@
 #include "app/config/config_names.h"
 #include "app/config/game_table.h"
 #include "platform/files.h"
+#include "tools/tool_main.h"
 
 namespace {
 
@@ -72,7 +73,7 @@ int Usage(const std::string& problem) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int ToolMain(int argc, char** argv) {
   std::vector<std::string> args(argv + 1, argv + argc);
   bool cancel = false;
   if (!args.empty() && args.front() == "--cancel") {

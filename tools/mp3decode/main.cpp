@@ -16,6 +16,11 @@
 #include "mp3player/compo/frame_loop.h"
 #include "mp3player/compo/mp3_info.h"
 #include "mp3player/compo/stream_reader.h"
+#include "tools/tool_main.h"
+
+#ifdef _WIN32
+#include "platform/windows/wide.h"
+#endif
 
 namespace {
 
@@ -73,6 +78,15 @@ void WriteWavHeader(FILE* out, const TMPDecodeInfo& info, uint32_t data_bytes) {
   std::fwrite(h, 1, sizeof h, out);
 }
 
+// fopen reads a path in the ANSI code page on Windows; the wide form takes any name.
+FILE* OpenOutput(const std::string& path) {
+#ifdef _WIN32
+  return _wfopen(Widen(path).c_str(), L"wb");
+#else
+  return std::fopen(path.c_str(), "wb");
+#endif
+}
+
 int Decode(const Options& options) {
   TMPFileStream file(options.input);
   TMPStreamReader reader(kReaderCapacity);
@@ -100,7 +114,7 @@ int Decode(const Options& options) {
 
   FILE* out = nullptr;
   if (options.output != Output::kNull) {
-    out = options.path.empty() ? stdout : std::fopen(options.path.c_str(), "wb");
+    out = options.path.empty() ? stdout : OpenOutput(options.path);
     if (!out) {
       std::fprintf(stderr, "mp3decode: %s: %s\n", options.path.c_str(), std::strerror(errno));
       return 1;
@@ -139,7 +153,7 @@ int Decode(const Options& options) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int ToolMain(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) {
     std::fprintf(stderr,

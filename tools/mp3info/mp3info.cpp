@@ -18,6 +18,7 @@
 #include "mp3player/compo/mp3_info.h"
 #include "mp3player/compo/stream_reader.h"
 #include "platform/utf8.h"
+#include "tools/tool_main.h"
 
 namespace {
 
@@ -122,7 +123,7 @@ std::string Describe(const std::string& path, bool as_player) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int ToolMain(int argc, char** argv) {
   bool as_player = false;
   std::vector<std::string> files;
   for (int i = 1; i < argc; ++i) {

@@ -12,6 +12,7 @@
 #include "mp3player/compo/sound_out.h"
 #include "platform/files.h"
 #include "tools/playwav/wave_file.h"
+#include "tools/tool_main.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ void Play(const std::string& input, const std::string& output) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int ToolMain(int argc, char** argv) {
   std::string input;
   std::string output;
   for (int i = 1; i < argc; ++i) {

@@ -20,19 +20,19 @@ class ApplyTest : public ::testing::Test {
   void SetUp() override {
     std::filesystem::create_directories(music_);
     std::filesystem::create_directories(own_);
-    WriteBytes(music_ + "/Config.txt", kGameTable);
-    WriteBytes(music_ + "/Config.org", kGameTable);
+    WriteBytes(music_ + kSep + "Config.txt", kGameTable);
+    WriteBytes(music_ + kSep + "Config.org", kGameTable);
     for (const char* name : {"title", "battle", "town", "ending"}) {
-      WriteBytes(music_ + "/" + name + ".mp3", std::string("game ") + name);
+      WriteBytes(music_ + kSep + name + ".mp3", std::string("game ") + name);
     }
     defaults_.SetDefault(true);
-    defaults_.LoadFromGameTable(music_ + "/Config.org");
+    defaults_.LoadFromGameTable(music_ + kSep + "Config.org");
     prompts_.DefaultAnswer = TPromptAnswer::pcaOk;
   }
 
   // A file of the person's own music (made on first use) assigned to a scene.
   std::string Own(const std::string& relative) {
-    const std::string path = own_ + "/" + relative;
+    const std::string path = own_ + kSep + relative;
     std::filesystem::create_directories(ExtractFilePath(path));
     if (!FileExists(path)) WriteBytes(path, "own " + relative);
     return path;
@@ -46,12 +46,12 @@ class ApplyTest : public ::testing::Test {
   bool Apply(const std::string& name = "mine") {
     return ApplyConfig(name, defaults_, user_, music_, prompts_);
   }
-  std::string Table() { return ReadBytes(music_ + "/Config.txt"); }
-  std::string Music(const std::string& name) { return ReadBytes(music_ + "/" + name); }
+  std::string Table() { return ReadBytes(music_ + kSep + "Config.txt"); }
+  std::string Music(const std::string& name) { return ReadBytes(music_ + kSep + name); }
 
   TTempDir root_;
-  const std::string music_ = root_.path() + "/game/Music/Digital";
-  const std::string own_ = root_.path() + "/own";
+  const std::string music_ = root_ / "game/Music/Digital";
+  const std::string own_ = root_ / "own";
   TKorvaConfig defaults_;
   TKorvaConfig user_;
   TFakePrompts prompts_;
@@ -69,13 +69,13 @@ TEST_F(ApplyTest, AsksFirstAndChangesNothingWithoutOk) {
 }
 
 TEST_F(ApplyTest, MissingTableStopsWithItsMessage) {
-  std::filesystem::remove(music_ + "/Config.txt");
+  std::filesystem::remove(music_ + kSep + "Config.txt");
   EXPECT_FALSE(Apply());
   EXPECT_EQ(prompts_.Messages, std::vector<std::string>{kMsgNoGameTable});
 }
 
 TEST_F(ApplyTest, NoOverridesWritesTheDefaultTableAndCopiesNothing) {
-  WriteBytes(music_ + "/Config.txt", "4 ending\n");
+  WriteBytes(music_ + kSep + "Config.txt", "4 ending\n");
   const TSnapshot before = TakeSnapshot(music_);
   EXPECT_TRUE(Apply());
   EXPECT_EQ(Table(), kGameTable);
@@ -88,7 +88,7 @@ TEST_F(ApplyTest, NoOverridesWritesTheDefaultTableAndCopiesNothing) {
 TEST_F(ApplyTest, SharedSourcesAreCopiedOnceAndClashingNamesNumbered) {
   Assign(1, Own("a/my song.mp3"), true);
   Assign(2, Own("b/my song.mp3"));
-  Assign(3, own_ + "/A/My Song.mp3");  // the first source, in other letter case
+  Assign(3, own_ + kSep + "A/My Song.mp3");  // the first source, in other letter case
   Assign(4, Own("01. intro.mp3"));
   Assign(4, Own("ignored second override of scene 4.mp3"));
   Assign(99, Own("scene the game does not have.mp3"));
@@ -109,14 +109,14 @@ TEST_F(ApplyTest, DotsInTheStemAreKeptWhenNumbering) {
   EXPECT_TRUE(Apply());
   EXPECT_EQ(Table(), "1 01._intro\r\n2 01._intro2\r\n3 a_b,loop\r\n4 ending\r\n");
   TKorvaConfig read;
-  read.LoadFromGameTable(music_ + "/Config.txt");
-  EXPECT_EQ(read.Items(2).FileName, music_ + "/a_b.mp3");
+  read.LoadFromGameTable(music_ + kSep + "Config.txt");
+  EXPECT_EQ(read.Items(2).FileName, music_ + kSep + "a_b.mp3");
   EXPECT_TRUE(read.Items(2).Loop);
 }
 
 TEST_F(ApplyTest, GameFilesAreNamedNotCopied) {
-  Assign(1, music_ + "/BATTLE.mp3", true);  // another scene's game file, in other letter case
-  Assign(2, music_ + "/battle.mp3", true);  // only the loop flag differs
+  Assign(1, music_ + kSep + "BATTLE.mp3", true);  // another scene's game file, in other letter case
+  Assign(2, music_ + kSep + "battle.mp3", true);  // only the loop flag differs
   EXPECT_TRUE(Apply());
   EXPECT_EQ(Table(), "1 BATTLE,loop\r\n2 battle,loop\r\n3 town,loop\r\n4 ending\r\n");
   EXPECT_EQ(TakeSnapshot(music_).size(), 6u);
@@ -135,9 +135,9 @@ TEST_F(ApplyTest, NewNamesNeverReplaceTheGamesOwnFiles) {
 }
 
 TEST_F(ApplyTest, FilesAlreadyInTheMusicFolderAreNeverOverwrittenOrDeleted) {
-  WriteBytes(music_ + "/extra.mp3", "placed");
-  WriteBytes(music_ + "/Unlisted.mp3", "game file outside the table");
-  Assign(1, music_ + "/extra.mp3");
+  WriteBytes(music_ + kSep + "extra.mp3", "placed");
+  WriteBytes(music_ + kSep + "Unlisted.mp3", "game file outside the table");
+  Assign(1, music_ + kSep + "extra.mp3");
   Assign(2, Own("extra.mp3"));
   Assign(3, Own("unlisted.mp3"));
   ASSERT_TRUE(Apply());
@@ -152,18 +152,18 @@ TEST_F(ApplyTest, FilesAlreadyInTheMusicFolderAreNeverOverwrittenOrDeleted) {
   EXPECT_EQ(Table(), "1 title,loop\r\n2 extra2\r\n3 town,loop\r\n4 ending\r\n");
   EXPECT_EQ(Music("extra.mp3"), "placed");
   EXPECT_EQ(Music("Unlisted.mp3"), "game file outside the table");
-  EXPECT_FALSE(FileExists(music_ + "/extra3.mp3"));
+  EXPECT_FALSE(FileExists(music_ + kSep + "extra3.mp3"));
   EXPECT_TRUE(prompts_.Messages.empty());
 }
 
 TEST_F(ApplyTest, GameFilesKeepTheNamesTheirOwnTableGaveThem) {
-  WriteBytes(music_ + "/Config.org", "1 title,loop\r\n5 \"town music\",LOP\r\n6 ../up\r\n");
-  defaults_.LoadFromGameTable(music_ + "/Config.org");
+  WriteBytes(music_ + kSep + "Config.org", "1 title,loop\r\n5 \"town music\",LOP\r\n6 ../up\r\n");
+  defaults_.LoadFromGameTable(music_ + kSep + "Config.org");
   Assign(1, Own("one.mp3"));
   ASSERT_TRUE(Apply());
   EXPECT_EQ(Table(), "1 one\r\n5 \"town music\",loop\r\n6 ../up\r\n");
   TKorvaConfig read;
-  read.LoadFromGameTable(music_ + "/Config.txt");
+  read.LoadFromGameTable(music_ + kSep + "Config.txt");
   ASSERT_EQ(read.Count(), 3);
   for (int i = 1; i < 3; ++i) {
     EXPECT_EQ(read.Items(i).FileName, defaults_.Items(i).FileName);
@@ -174,8 +174,8 @@ TEST_F(ApplyTest, GameFilesKeepTheNamesTheirOwnTableGaveThem) {
 TEST_F(ApplyTest, GameNameTheTableCannotHoldStopsBeforeAnythingChanges) {
   Assign(1, Own("one.mp3"));
   ASSERT_TRUE(Apply());
-  WriteBytes(music_ + "/Config.org", std::string(kGameTable) + "; note\r\n5 bad\x81 byte\r\n");
-  defaults_.LoadFromGameTable(music_ + "/Config.org");
+  WriteBytes(music_ + kSep + "Config.org", std::string(kGameTable) + "; note\r\n5 bad\x81 byte\r\n");
+  defaults_.LoadFromGameTable(music_ + kSep + "Config.org");
   const TSnapshot before = TakeSnapshot(music_);
   Assign(2, Own("two.mp3"));
   EXPECT_FALSE(Apply());
@@ -198,15 +198,18 @@ TEST_F(ApplyTest, CopiesWithHalfWidthKatakanaNamesDoNotPileUp) {
 }
 
 TEST_F(ApplyTest, NamesHoldOnlyCharactersTheTableCanCarry) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the sources' names hold '\"' and a tab, which Windows file names cannot";
+#endif
   Assign(1, Own("Ärger 曲 \"x\".mp3"));
   Assign(2, Own("tab\there.MP3"));
   EXPECT_TRUE(Apply());
-  EXPECT_TRUE(FileExists(music_ + "/_rger_曲__x_.mp3"));
-  EXPECT_TRUE(FileExists(music_ + "/tab_here.mp3"));
+  EXPECT_TRUE(FileExists(music_ + kSep + "_rger_曲__x_.mp3"));
+  EXPECT_TRUE(FileExists(music_ + kSep + "tab_here.mp3"));
   // The table is Shift-JIS, and its names are exactly the copies.
   EXPECT_EQ(Table(), "1 _rger_\x8B\xC8__x_\r\n2 tab_here\r\n3 town,loop\r\n4 ending\r\n");
   TKorvaConfig read;
-  read.LoadFromGameTable(music_ + "/Config.txt");
+  read.LoadFromGameTable(music_ + kSep + "Config.txt");
   for (int i = 0; i < read.Count(); ++i) EXPECT_TRUE(FileExists(read.Items(i).FileName));
 }
 
@@ -214,20 +217,20 @@ TEST_F(ApplyTest, ReapplyingReplacesThePreviousCopies) {
   Assign(1, Own("one.mp3"));
   Assign(2, Own("two.mp3"));
   ASSERT_TRUE(Apply());
-  WriteBytes(own_ + "/one.mp3", "changed");
+  WriteBytes(own_ + kSep + "one.mp3", "changed");
   ASSERT_TRUE(Apply());
   EXPECT_EQ(Music("one.mp3"), "changed");
-  EXPECT_FALSE(FileExists(music_ + "/one2.mp3"));
+  EXPECT_FALSE(FileExists(music_ + kSep + "one2.mp3"));
 
   user_.Remove(&user_.Items(1));
   ASSERT_TRUE(Apply());
-  EXPECT_FALSE(FileExists(music_ + "/two.mp3"));
+  EXPECT_FALSE(FileExists(music_ + kSep + "two.mp3"));
   EXPECT_EQ(Table(), "1 one\r\n2 battle\r\n3 town,loop\r\n4 ending\r\n");
 }
 
 TEST_F(ApplyTest, ReadOnlySourcesGiveCopiesTheNextApplyCanDelete) {
   Assign(1, Own("locked.mp3"));
-  ASSERT_TRUE(FileSetAttr(own_ + "/locked.mp3", faReadOnly));
+  ASSERT_TRUE(FileSetAttr(own_ + kSep + "locked.mp3", faReadOnly));
   ASSERT_TRUE(Apply());
   ASSERT_TRUE(Apply());
   EXPECT_TRUE(prompts_.Messages.empty());
@@ -238,28 +241,29 @@ TEST_F(ApplyTest, UndeletablePreviousCopyStopsAndKeepsTheTable) {
   Assign(2, Own("two.mp3"));
   ASSERT_TRUE(Apply());
   const std::string table = Table();
-  ASSERT_TRUE(FileSetAttr(music_ + "/two.mp3", faReadOnly));
+  ASSERT_TRUE(FileSetAttr(music_ + kSep + "two.mp3", faReadOnly));
   user_.Clear();
   EXPECT_FALSE(Apply());
-  EXPECT_EQ(prompts_.Messages,
-            std::vector<std::string>{
-                music_ + "/two.mp3を削除できません\n"
-                         "このファイルは使用中または書き込み不可属性の可能性があります\n"
-                         "UOを起動中なら終了してから再度適用してください"});
+  EXPECT_EQ(prompts_.Messages, std::vector<std::string>{
+                                   music_ + kSep +
+                                   "two.mp3を削除できません\n"
+                                   "このファイルは使用中または書き込み不可属性の可能性があります\n"
+                                   "UOを起動中なら終了してから再度適用してください"});
   EXPECT_EQ(Table(), table);
-  EXPECT_FALSE(FileExists(music_ + "/one.mp3"));  // deleted before the locked one
+  EXPECT_FALSE(FileExists(music_ + kSep + "one.mp3"));  // deleted before the locked one
 }
 
 TEST_F(ApplyTest, MissingSourceIsReportedAfterTheTableIsWritten) {
-  Assign(1, own_ + "/gone.mp3", true);
+  Assign(1, own_ + kSep + "gone.mp3", true);
   Assign(2, Own("here.mp3"));
   EXPECT_TRUE(Apply());
   EXPECT_EQ(Table(), "1 gone,loop\r\n2 here\r\n3 town,loop\r\n4 ending\r\n");
   EXPECT_EQ(prompts_.Messages,
-            std::vector<std::string>{own_ + "/gone.mp3\n"
-                                            "のコピーに失敗しました\n"
-                                            "ファイルが存在しないか使用中の可能性があります"
-                                            "UOを起動中なら終了してから再度適用してください"});
+            std::vector<std::string>{own_ + kSep +
+                                     "gone.mp3\n"
+                                     "のコピーに失敗しました\n"
+                                     "ファイルが存在しないか使用中の可能性があります"
+                                     "UOを起動中なら終了してから再度適用してください"});
   EXPECT_EQ(prompts_.BusyDepth, 0);
 }
 
@@ -275,33 +279,38 @@ TEST_F(ApplyTest, RestoringTheDefaultBringsBackTheFolder) {
 }
 
 TEST_F(ApplyTest, FailedRestoreLeavesTheTable) {
-  WriteBytes(music_ + "/Config.txt", "1 title\r\n");
-  std::filesystem::remove(music_ + "/Config.org");
+  WriteBytes(music_ + kSep + "Config.txt", "1 title\r\n");
+  std::filesystem::remove(music_ + kSep + "Config.org");
   EXPECT_FALSE(Apply(kDefaultConfigName));
   EXPECT_EQ(prompts_.Messages, std::vector<std::string>{kMsgRestoreFailed});
   EXPECT_EQ(Table(), "1 title\r\n");
 }
 
 TEST_F(ApplyTest, HostileTableEntriesOutsideTheFolderAreNeverDeleted) {
-  std::filesystem::create_directories(music_ + "/sub");
+#ifdef _WIN32
+  GTEST_SKIP() << "C:drive.mp3 cannot be a file name on Windows; the korva-apply scenario covers "
+                  "the other hostile entries there";
+#endif
+  std::filesystem::create_directories(music_ + kSep + "sub");
   const std::vector<std::string> outside{root_.path() + "/game/Music/up.mp3",
-                                         root_.path() + "/abs.mp3", music_ + "/sub/inner.mp3",
+                                         root_.path() + "/abs.mp3", music_ + kSep + "sub/inner.mp3",
                                          root_.path() + "/game/Music/back.mp3"};
   for (const std::string& path : outside) WriteBytes(path, "keep");
-  WriteBytes(music_ + "/C:drive.mp3", "keep");
-  WriteBytes(music_ + "/Config.txt", "1 ../up\r\n2 \"" + root_.path() +
-                                         "/abs\"\r\n3 sub/inner\r\n4 ..\\back\r\n5 C:drive\r\n"
-                                         "6 ..\r\n7 \"\"\r\n");
+  WriteBytes(music_ + kSep + "C:drive.mp3", "keep");
+  WriteBytes(music_ + kSep + "Config.txt",
+             "1 ../up\r\n2 \"" + root_.path() +
+                 "/abs\"\r\n3 sub/inner\r\n4 ..\\back\r\n5 C:drive\r\n"
+                 "6 ..\r\n7 \"\"\r\n");
   EXPECT_TRUE(Apply());
   for (const std::string& path : outside) EXPECT_TRUE(FileExists(path)) << path;
-  EXPECT_TRUE(FileExists(music_ + "/C:drive.mp3"));
+  EXPECT_TRUE(FileExists(music_ + kSep + "C:drive.mp3"));
   EXPECT_EQ(Table(), kGameTable);
 }
 
 TEST_F(ApplyTest, UnwritableTableIsReportedAndKeptWhole) {
   Assign(1, Own("one.mp3"));
-  WriteBytes(music_ + "/Config.txt", "1 title\r\n");
-  ASSERT_TRUE(FileSetAttr(music_ + "/Config.txt", faReadOnly));
+  WriteBytes(music_ + kSep + "Config.txt", "1 title\r\n");
+  ASSERT_TRUE(FileSetAttr(music_ + kSep + "Config.txt", faReadOnly));
   EXPECT_FALSE(Apply());
   ASSERT_EQ(prompts_.Messages.size(), 1u);
   EXPECT_NE(prompts_.Messages[0].find("Config.txt"), std::string::npos);

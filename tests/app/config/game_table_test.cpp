@@ -72,7 +72,7 @@ TEST(GameTableTest, ReadsTheTableIntoItemsOfTheMusicFolder) {
   for (int i = 0; i < config.Count(); ++i) {
     const TKorvaConfigItem& item = config.Items(i);
     EXPECT_EQ(item.Scene, expected[i].Scene);
-    EXPECT_EQ(item.FileName, dir.path() + "/" + expected[i].Name + ".mp3");
+    EXPECT_EQ(item.FileName, dir.path() + kSep + expected[i].Name + ".mp3");
     EXPECT_EQ(item.Loop, expected[i].Loop);
     EXPECT_TRUE(item.IsDefault);
   }

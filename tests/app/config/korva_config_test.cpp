@@ -66,8 +66,11 @@ TEST(ConfigNamesTest, ListConfigsTakesOnlyKorvaPlaylists) {
             std::vector<std::string>{(dir / "デモ.m3u") + kMsgConfigNameUnreadable});
   EXPECT_EQ(ConfigFileName("good", dir.path()), dir / "good.m3u");
   EXPECT_EQ(ConfigFileName("new", dir.path()), dir / "new.m3u");
-  // Each listed name leads to its own file, whatever the letter case of the extension.
+  // Each listed name leads to its own file, whatever the letter case of the extension (Windows
+  // finds it under any case).
+#ifndef _WIN32
   EXPECT_EQ(ConfigFileName("表ソ", dir.path()), dir / "表ソ.M3U");
+#endif
   TKorvaConfig config;
   config.LoadFromPlaylist(ConfigFileName("表ソ", dir.path()));
   EXPECT_EQ(config.Count(), 1);

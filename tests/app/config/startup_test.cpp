@@ -25,13 +25,16 @@ class StartupTest : public ::testing::Test {
 
   TTempDir runtime_;
   TTempDir game_;
-  const std::string music_ = game_.path() + "/Music/Digital";
-  const std::string table_ = music_ + "/Config.txt";
-  const std::string backup_ = music_ + "/Config.org";
+  const std::string music_ = game_ / "Music/Digital";
+  const std::string table_ = music_ + kSep + "Config.txt";
+  const std::string backup_ = music_ + kSep + "Config.org";
   TFakePrompts prompts_;
   TKorvaConfig defaults_;
 };
 
+// Off Windows the game is found through KORVA_INSTALL_DIR or the Wine prefix; the Windows tests
+// cover the registry (tests/platform/windows).
+#ifndef _WIN32
 TEST_F(StartupTest, FindsTheMusicFolderAndRefusesASecondInstance) {
   auto first = StartProgram(prompts_);
   ASSERT_TRUE(first);
@@ -53,12 +56,19 @@ TEST_F(StartupTest, MissingKeyOrFolderEndsTheProgram) {
   unsetenv("WINEPREFIX");
   EXPECT_EQ(prompts_.Messages, (std::vector<std::string>{kMsgNoGame, kMsgNoGame}));
 }
+#endif
 
 TEST_F(StartupTest, InstallDirValueLosesItsLastComponentUnlessItEndsInASeparator) {
+#ifdef _WIN32
+  EXPECT_EQ(MusicFolderFromInstallDir("C:\\uo\\"), "C:\\uo\\Music\\Digital");
+  EXPECT_EQ(MusicFolderFromInstallDir("C:\\uo\\uo.exe"), "C:\\uo\\Music\\Digital");
+  EXPECT_EQ(MusicFolderFromInstallDir("C:uo"), "C:Music\\Digital");
+#else
   EXPECT_EQ(MusicFolderFromInstallDir("/games/uo/"), "/games/uo/Music/Digital");
   EXPECT_EQ(MusicFolderFromInstallDir("/games/uo/uo.exe"), "/games/uo/Music/Digital");
   EXPECT_EQ(MusicFolderFromInstallDir("/games/uo"), "/games/Music/Digital");
   EXPECT_EQ(MusicFolderFromInstallDir(""), "Music/Digital");
+#endif
   EXPECT_EQ(MusicFolderFromInstallDir(std::nullopt), "");
 }
 
@@ -73,7 +83,7 @@ TEST_F(StartupTest, FirstRunYesMakesTheBackupAndLoadsIt) {
   ASSERT_EQ(defaults_.Count(), 2);
   EXPECT_TRUE(defaults_.IsDefault());
   EXPECT_TRUE(defaults_.Items(1).IsDefault);
-  EXPECT_EQ(defaults_.Items(0).FileName, music_ + "/title.mp3");
+  EXPECT_EQ(defaults_.Items(0).FileName, music_ + kSep + "title.mp3");
 }
 
 TEST_F(StartupTest, FirstRunCancelEndsWithoutBackup) {
@@ -92,7 +102,7 @@ TEST_F(StartupTest, ExistingBackupIsNeverCopiedAgain) {
   EXPECT_TRUE(prompts_.Log.empty());
   EXPECT_EQ(ReadBytes(backup_), "1 original\r\n");
   ASSERT_EQ(defaults_.Count(), 1);
-  EXPECT_EQ(defaults_.Items(0).FileName, music_ + "/original.mp3");
+  EXPECT_EQ(defaults_.Items(0).FileName, music_ + kSep + "original.mp3");
 }
 
 TEST_F(StartupTest, MissingTableAndBackupShowEveryMessageInTurn) {

@@ -4,7 +4,12 @@
 // music folder and the exact bytes of the new Config.txt.
 
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include "platform/windows/wide.h"
+#else
 #include <iconv.h>
+#endif
 
 #include "platform/files.h"
 #include "tests/platform/temp_dir.h"
@@ -14,9 +19,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Shift-JIS bytes of a UTF-8 text, converted by the C library so that the program's own code
-// page functions are not used to make their input.
+// Shift-JIS bytes of a UTF-8 text, converted by the C library (on Windows by the system itself) so
+// that the program's own code page functions are not used to make their input.
 std::string Sjis(const std::string& utf8) {
+#ifdef _WIN32
+  const std::wstring wide = Widen(utf8);
+  std::string out(wide.size() * 2, '\0');
+  BOOL lossy = FALSE;
+  out.resize(WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), out.data(),
+                                 static_cast<int>(out.size()), nullptr, &lossy));
+  EXPECT_FALSE(lossy) << utf8;
+  return out;
+#else
   iconv_t cd = iconv_open("CP932", "UTF-8");
   std::string in = utf8;
   std::string out(in.size() * 2, '\0');
@@ -29,6 +43,7 @@ std::string Sjis(const std::string& utf8) {
   EXPECT_NE(rc, static_cast<std::size_t>(-1)) << utf8;
   out.resize(out.size() - dstLeft);
   return out;
+#endif
 }
 
 constexpr char kMsgCopyFailedTail[] =
@@ -58,18 +73,18 @@ class KorvaApplyScenarioTest : public ::testing::Test {
  protected:
   void SetUp() override {
     for (const std::string& folder : {music_, program_, songs_, other_}) {
-      fs::create_directories(folder);
+      fs::create_directories(U8Path(folder));
     }
-    WriteBytes(music_ + "/Config.org", Sjis(kGameTable));
-    WriteBytes(music_ + "/Config.txt", Sjis(kGameTable));
+    WriteBytes(music_ + kSep + "Config.org", Sjis(kGameTable));
+    WriteBytes(music_ + kSep + "Config.txt", Sjis(kGameTable));
     for (const char* name :
          {"title", "battle", "town music", "夜の街", "dungeon", "Boss", "ending"}) {
-      WriteBytes(music_ + "/" + name + ".mp3", std::string("game ") + name);
+      WriteBytes(music_ + kSep + name + ".mp3", std::string("game ") + name);
     }
     for (const char* name : {"曲 一.mp3", "a,b.mp3", "Boss.mp3", "01. intro.mp3"}) {
-      WriteBytes(songs_ + "/" + name, std::string("song ") + name);
+      WriteBytes(songs_ + kSep + name, std::string("song ") + name);
     }
-    WriteBytes(other_ + "/曲 一.mp3", "other 曲 一");
+    WriteBytes(other_ + kSep + "曲 一.mp3", "other 曲 一");
     pristine_ = TakeSnapshot(music_);
   }
 
@@ -82,28 +97,28 @@ class KorvaApplyScenarioTest : public ::testing::Test {
             "#KORVA",
             "#KORVANUM:2,1",
             "#EXTINF:215,歌手 - 曲 一",
-            songs_ + "/曲 一.mp3",
+            songs_ + kSep + "曲 一.mp3",
             "#EXTINF:",
             "#KORVANUM:5,0",
-            songs_ + "/a,b.mp3",
+            songs_ + kSep + "a,b.mp3",
             "#KORVANUM:1,1",
-            songs_ + "/曲 一.mp3",
+            songs_ + kSep + "曲 一.mp3",
             "#KORVANUM:3,1",
-            other_ + "/曲 一.mp3",
+            other_ + kSep + "曲 一.mp3",
             "#KORVANUM:7,1",
-            music_ + "/BATTLE.mp3",
+            music_ + kSep + "BATTLE.mp3",
             "#KORVANUM:8,0",
-            songs_ + "/Boss.mp3",
+            songs_ + kSep + "Boss.mp3",
             "#KORVANUM:10,0",
-            songs_ + "/gone.mp3",
+            songs_ + kSep + "gone.mp3",
             "#KORVANUM:5,1",
-            songs_ + "/01. intro.mp3",
+            songs_ + kSep + "01. intro.mp3",
             "#KORVANUM:9,1",
-            songs_ + "/01. intro.mp3"};
+            songs_ + kSep + "01. intro.mp3"};
   }
 
   void WritePlaylist(const std::string& name, const std::string& bytes) {
-    WriteBytes(program_ + "/" + name + ".m3u", bytes);
+    WriteBytes(program_ + kSep + name + ".m3u", bytes);
   }
   void WriteShiftJisPlaylist(const std::string& name) {
     std::string text;
@@ -114,7 +129,7 @@ class KorvaApplyScenarioTest : public ::testing::Test {
   TRun Run(const std::string& name, const std::string& options = "") {
     return RunTool(options + " " + Quote(program_) + " " + Quote(music_) + " " + Quote(name));
   }
-  std::string Table() { return ReadBytes(music_ + "/Config.txt"); }
+  std::string Table() { return ReadBytes(music_ + kSep + "Config.txt"); }
 
   // What the music folder holds after the configuration of PlaylistLines is applied.
   TSnapshot Applied() const {
@@ -139,15 +154,15 @@ class KorvaApplyScenarioTest : public ::testing::Test {
 
 TEST_F(KorvaApplyScenarioTest, ApplyReapplyCancelAndRestoreOnAShiftJisGame) {
   WriteShiftJisPlaylist("私の設定");
-  const std::string applied =
-      "QUESTION: 「私の設定」を適用します\nMESSAGE: " + songs_ + "/gone.mp3" + kMsgCopyFailedTail;
+  const std::string applied = "QUESTION: 「私の設定」を適用します\nMESSAGE: " + songs_ + kSep +
+                              "gone.mp3" + kMsgCopyFailedTail;
   const TRun first = Run("私の設定");
   EXPECT_EQ(first.Status, 0);
   EXPECT_EQ(first.Output, applied);
   EXPECT_EQ(TakeSnapshot(music_), Applied());
 
   // Applying again replaces the copies under the same names.
-  WriteBytes(songs_ + "/a,b.mp3", "changed");
+  WriteBytes(songs_ + kSep + "a,b.mp3", "changed");
   const TRun again = Run("私の設定");
   EXPECT_EQ(again.Status, 0);
   EXPECT_EQ(again.Output, applied);
@@ -177,15 +192,15 @@ TEST_F(KorvaApplyScenarioTest, PlaylistsInUtf8AndOtherLineEndsApplyTheSame) {
   for (const std::string name : {"utf8", "crlf_less"}) {
     const TRun run = Run(name);
     EXPECT_EQ(run.Status, 0) << name;
-    EXPECT_EQ(run.Output, "QUESTION: 「" + name + "」を適用します\nMESSAGE: " + songs_ +
-                              "/gone.mp3" + kMsgCopyFailedTail);
+    EXPECT_EQ(run.Output, "QUESTION: 「" + name + "」を適用します\nMESSAGE: " + songs_ + kSep +
+                              "gone.mp3" + kMsgCopyFailedTail);
     EXPECT_EQ(TakeSnapshot(music_), Applied()) << name;
   }
 }
 
 TEST_F(KorvaApplyScenarioTest, EmptyOrForeignPlaylistWritesTheDefaultTable) {
   WritePlaylist("empty", "#EXTM3U\r\n#KORVA\r\n");
-  WritePlaylist("foreign", "#EXTM3U\r\n#EXTINF:1,x\r\n" + songs_ + "/a,b.mp3\r\n");
+  WritePlaylist("foreign", "#EXTM3U\r\n#EXTINF:1,x\r\n" + songs_ + kSep + "a,b.mp3\r\n");
   const std::string defaultTable = Sjis(
       "1 title,loop\r\n2 battle\r\n3 \"town music\",loop\r\n5 夜の街,loop\r\n7 dungeon,loop\r\n"
       "8 Boss\r\n10 ending\r\n");
@@ -201,31 +216,31 @@ TEST_F(KorvaApplyScenarioTest, LockedPreviousCopyStopsBeforeTheTableChanges) {
   WriteShiftJisPlaylist("私の設定");
   WritePlaylist("empty", "#EXTM3U\r\n#KORVA\r\n");
   ASSERT_EQ(Run("私の設定").Status, 0);
-  ASSERT_TRUE(FileSetAttr(music_ + "/a_b.mp3", faReadOnly));
+  ASSERT_TRUE(FileSetAttr(music_ + kSep + "a_b.mp3", faReadOnly));
   const std::string table = Table();
 
   const TRun run = Run("empty");
   EXPECT_EQ(run.Status, 1);
-  EXPECT_EQ(run.Output, "QUESTION: 「empty」を適用します\nMESSAGE: " + music_ + "/a_b.mp3" +
+  EXPECT_EQ(run.Output, "QUESTION: 「empty」を適用します\nMESSAGE: " + music_ + kSep + "a_b.mp3" +
                             kMsgDeleteFailedTail);
   EXPECT_EQ(Table(), table);
   // The table lists scenes 1 to 3 first, so their copies were deleted before the locked one.
-  EXPECT_FALSE(FileExists(music_ + "/曲_一.mp3"));
-  EXPECT_FALSE(FileExists(music_ + "/曲_一2.mp3"));
-  EXPECT_TRUE(FileExists(music_ + "/Boss2.mp3"));
+  EXPECT_FALSE(FileExists(music_ + kSep + "曲_一.mp3"));
+  EXPECT_FALSE(FileExists(music_ + kSep + "曲_一2.mp3"));
+  EXPECT_TRUE(FileExists(music_ + kSep + "Boss2.mp3"));
 
   const TRun restore = Run("<標準>");
   EXPECT_EQ(restore.Status, 1);
-  EXPECT_EQ(restore.Output, "QUESTION: 「<標準>」を適用します\nMESSAGE: " + music_ + "/a_b.mp3" +
-                                kMsgDeleteFailedTail);
-  ASSERT_TRUE(FileSetAttr(music_ + "/a_b.mp3", faArchive));
+  EXPECT_EQ(restore.Output, "QUESTION: 「<標準>」を適用します\nMESSAGE: " + music_ + kSep +
+                                "a_b.mp3" + kMsgDeleteFailedTail);
+  ASSERT_TRUE(FileSetAttr(music_ + kSep + "a_b.mp3", faArchive));
   EXPECT_EQ(Run("<標準>").Status, 0);
   EXPECT_EQ(TakeSnapshot(music_), pristine_);
 }
 
 TEST_F(KorvaApplyScenarioTest, ReadOnlyTableIsReportedAndKept) {
   WritePlaylist("empty", "#EXTM3U\r\n#KORVA\r\n");
-  ASSERT_TRUE(FileSetAttr(music_ + "/Config.txt", faReadOnly));
+  ASSERT_TRUE(FileSetAttr(music_ + kSep + "Config.txt", faReadOnly));
   const TRun restore = Run("<標準>");
   EXPECT_EQ(restore.Status, 1);
   EXPECT_EQ(restore.Output,
@@ -233,7 +248,7 @@ TEST_F(KorvaApplyScenarioTest, ReadOnlyTableIsReportedAndKept) {
   const TRun apply = Run("empty");
   EXPECT_EQ(apply.Status, 1);
   EXPECT_TRUE(apply.Output.starts_with("QUESTION: 「empty」を適用します\nMESSAGE: " + music_ +
-                                       "/Config.txt"));
+                                       kSep + "Config.txt"));
   EXPECT_EQ(TakeSnapshot(music_), pristine_);
 }
 
@@ -241,16 +256,16 @@ TEST_F(KorvaApplyScenarioTest, ReadOnlyTableIsReportedAndKept) {
 // game file in other letter case, and one copy of an earlier Apply. Only that copy goes.
 TEST_F(KorvaApplyScenarioTest, HostileTableEntriesTouchNothingOutsideTheMusicFolder) {
   WritePlaylist("empty", "#EXTM3U\r\n#KORVA\r\n");
-  fs::create_directories(music_ + "/sub");
-  WriteBytes(music_ + "/sub/inner.mp3", "keep");
+  fs::create_directories(music_ + kSep + "sub");
+  WriteBytes(music_ + kSep + "sub/inner.mp3", "keep");
   WriteBytes(root_ / "UOSE/Music/up.mp3", "keep");
   WriteBytes(root_ / "abs.mp3", "keep");
-  WriteBytes(music_ + "/TITLE.mp3", "keep");
-  WriteBytes(music_ + "/old copy.mp3", "copy");
-  WriteBytes(music_ + "/Config.txt", Sjis("1 ../up\r\n2 \"" + root_.path() +
-                                          "/abs\",loop\r\n3 sub/inner\r\n4 ..\r\n"
-                                          "5 \"\"\r\n6 TITLE\r\n7 \"old copy\"\r\n8 " +
-                                          music_ + "/../up\r\n"));
+  WriteBytes(music_ + kSep + "TITLE.mp3", "keep");
+  WriteBytes(music_ + kSep + "old copy.mp3", "copy");
+  WriteBytes(music_ + kSep + "Config.txt", Sjis("1 ../up\r\n2 \"" + root_.path() +
+                                                "/abs\",loop\r\n3 sub/inner\r\n4 ..\r\n"
+                                                "5 \"\"\r\n6 TITLE\r\n7 \"old copy\"\r\n8 " +
+                                                music_ + kSep + "../up\r\n"));
   const TSnapshot outside = TakeSnapshot(root_.path());
 
   const TRun run = Run("empty");

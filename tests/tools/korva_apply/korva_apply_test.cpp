@@ -11,12 +11,12 @@ class KorvaApplyTest : public ::testing::Test {
   void SetUp() override {
     std::filesystem::create_directories(music_);
     std::filesystem::create_directories(program_);
-    WriteBytes(music_ + "/Config.txt", "1 title,loop\r\n2 battle\r\n");
-    WriteBytes(music_ + "/Config.org", "1 title,loop\r\n2 battle\r\n");
-    WriteBytes(music_ + "/title.mp3", "t");
-    WriteBytes(music_ + "/battle.mp3", "b");
+    WriteBytes(music_ + kSep + "Config.txt", "1 title,loop\r\n2 battle\r\n");
+    WriteBytes(music_ + kSep + "Config.org", "1 title,loop\r\n2 battle\r\n");
+    WriteBytes(music_ + kSep + "title.mp3", "t");
+    WriteBytes(music_ + kSep + "battle.mp3", "b");
     WriteBytes(root_ / "my song.mp3", "mine");
-    WriteBytes(program_ + "/mine.m3u",
+    WriteBytes(program_ + kSep + "mine.m3u",
                "#EXTM3U\r\n#KORVA\r\n#KORVANUM:2,1\r\n#EXTINF:\r\n" + (root_ / "my song.mp3") +
                    "\r\n#KORVANUM:1,0\r\n#EXTINF:\r\n" + (root_ / "gone.mp3") + "\r\n");
   }
@@ -38,26 +38,26 @@ TEST_F(KorvaApplyTest, AppliesAndPrintsEveryPromptOnOneLine) {
                 (root_ / "gone.mp3") +
                 "\\nのコピーに失敗しました\\nファイルが存在しないか使用中の可能性があります"
                 "UOを起動中なら終了してから再度適用してください\n");
-  EXPECT_EQ(ReadBytes(music_ + "/Config.txt"), "1 gone\r\n2 my_song,loop\r\n");
-  EXPECT_EQ(ReadBytes(music_ + "/my_song.mp3"), "mine");
+  EXPECT_EQ(ReadBytes(music_ + kSep + "Config.txt"), "1 gone\r\n2 my_song,loop\r\n");
+  EXPECT_EQ(ReadBytes(music_ + kSep + "my_song.mp3"), "mine");
 }
 
 TEST_F(KorvaApplyTest, CancelStopsEarlyAndRestoreRunsToTheEnd) {
   const TRun cancelled = Run("--cancel", "mine");
   EXPECT_EQ(cancelled.Status, 1);
   EXPECT_EQ(cancelled.Output, "QUESTION: 「mine」を適用します\n");
-  EXPECT_FALSE(FileExists(music_ + "/my_song.mp3"));
+  EXPECT_FALSE(FileExists(music_ + kSep + "my_song.mp3"));
 
   ASSERT_EQ(Run("", "mine").Status, 0);
   const TRun restored = Run("", "<標準>");
   EXPECT_EQ(restored.Status, 0);
   EXPECT_EQ(restored.Output, "QUESTION: 「<標準>」を適用します\n");
-  EXPECT_FALSE(FileExists(music_ + "/my_song.mp3"));
-  EXPECT_EQ(ReadBytes(music_ + "/Config.txt"), "1 title,loop\r\n2 battle\r\n");
+  EXPECT_FALSE(FileExists(music_ + kSep + "my_song.mp3"));
+  EXPECT_EQ(ReadBytes(music_ + kSep + "Config.txt"), "1 title,loop\r\n2 battle\r\n");
 }
 
 TEST_F(KorvaApplyTest, StopsWithStatusOneWhenApplyStops) {
-  std::filesystem::remove(music_ + "/Config.txt");
+  std::filesystem::remove(music_ + kSep + "Config.txt");
   const TRun run = Run("", "mine");
   EXPECT_EQ(run.Status, 1);
   EXPECT_EQ(run.Output, "QUESTION: 「mine」を適用します\nMESSAGE: Config.txtがありません\n");
@@ -70,7 +70,7 @@ TEST_F(KorvaApplyTest, BadArgumentsGiveStatusTwo) {
   EXPECT_EQ(Run("", "no such config").Status, 2);
   EXPECT_EQ(Run("", "a:b").Status, 2);
   EXPECT_EQ(RunTool(Quote(program_) + " " + Quote(root_ / "nowhere") + " mine").Status, 2);
-  std::filesystem::remove(music_ + "/Config.org");
+  std::filesystem::remove(music_ + kSep + "Config.org");
   EXPECT_EQ(Run("", "mine").Status, 2);
   EXPECT_EQ(RunTool("").Output, "");
 }

@@ -8,7 +8,12 @@ namespace {
 
 // Runs mp3info in `folder`, so that the "file" keys are the names as given.
 TRun RunTool(const std::string& folder, const std::string& arguments) {
-  return RunCommand("cd '" + folder + "' && " + std::string(MP3INFO_PROGRAM) + " " + arguments);
+#ifdef _WIN32
+  const std::string cd = "cd /d ";  // also changes the drive
+#else
+  const std::string cd = "cd ";
+#endif
+  return RunCommand(cd + ShellWord(folder) + " && " + ShellWord(MP3INFO_PROGRAM) + " " + arguments);
 }
 
 const std::string kLameTagsLine =
@@ -61,10 +66,14 @@ TEST(Mp3InfoToolTest, FailedFilesCarryTheErrorAndTheStatusStaysZero) {
       R"x("Album":"","Year":"","Comment":"","ID3v1Info":[],"ID3v2Info":[],"RiffInfo":[],)x"
       R"x("LyricsInfo":[],"Version":0,"Layer":0,"BitRate":0,"SampleRate":0,"Stereo":false})x"
       "\n";
+#ifdef _WIN32  // the system's own text for the missing file
+  const std::string missing = "File not found";
+#else
+  const std::string missing = "No such file or directory";
+#endif
   EXPECT_EQ(run.Output,
-            R"x({"file":"missing.mp3","error":"missing.mp3: No such file or directory",)x" +
-                cleared + R"x({"file":"zeros.mp3","error":"unknown MPEG Audio format.",)x" +
-                cleared);
+            R"x({"file":"missing.mp3","error":"missing.mp3: )x" + missing + R"x(",)x" + cleared +
+                R"x({"file":"zeros.mp3","error":"unknown MPEG Audio format.",)x" + cleared);
 }
 
 std::string Be32(uint32_t v) {

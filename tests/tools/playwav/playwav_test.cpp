@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -8,6 +7,7 @@
 #include <string>
 
 #include "platform/files.h"
+#include "tests/tools/run_command.h"
 
 namespace {
 
@@ -17,10 +17,13 @@ std::string Data(const char* name) { return std::string(KORVA_TEST_DATA) + "/" +
 
 // Runs playwav with the arguments (already quoted) under KORVA_AUDIO=null; answers its exit status.
 int RunPlaywav(const std::string& arguments) {
-  const std::string command =
-      "KORVA_AUDIO=null '" + std::string(PLAYWAV_PROGRAM) + "' " + arguments + " 2>/dev/null";
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#ifdef _WIN32
+  _putenv_s("KORVA_AUDIO", "null");  // cmd has no per-command assignment; the child inherits it
+  const std::string command = ShellWord(PLAYWAV_PROGRAM) + " " + arguments;
+#else
+  const std::string command = "KORVA_AUDIO=null " + ShellWord(PLAYWAV_PROGRAM) + " " + arguments;
+#endif
+  return RunCommand(command).Status;
 }
 
 class PlaywavTest : public ::testing::Test {
@@ -38,23 +41,24 @@ class PlaywavTest : public ::testing::Test {
 // the whole file comes back unchanged.
 TEST_F(PlaywavTest, OutWritesThePcmUnchanged) {
   for (const char* name : {"stereo16.wav", "mono8.wav"}) {
-    ASSERT_EQ(RunPlaywav("--out '" + out_.string() + "' '" + Data(name) + "'"), 0) << name;
+    ASSERT_EQ(RunPlaywav("--out " + ShellWord(out_.string()) + " " + ShellWord(Data(name))), 0)
+        << name;
     EXPECT_EQ(ReadFileBytes(out_.string()), ReadFileBytes(Data(name))) << name;
   }
 }
 
 TEST_F(PlaywavTest, PlaysInRealTimeOnTheSilentDevice) {
   const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(RunPlaywav("'" + Data("mono8.wav") + "'"), 0);
+  EXPECT_EQ(RunPlaywav(ShellWord(Data("mono8.wav"))), 0);
   const auto elapsed = std::chrono::steady_clock::now() - start;
   EXPECT_GE(elapsed, 280ms);  // three tenths of a second of sound
   EXPECT_LT(elapsed, 3s);
 }
 
 TEST_F(PlaywavTest, RefusesWhatItCannotPlay) {
-  EXPECT_EQ(RunPlaywav("'" + Data("mono24.wav") + "'"), 1);
-  EXPECT_EQ(RunPlaywav("'" + Data("make_fixtures.sh") + "'"), 1);
-  EXPECT_EQ(RunPlaywav("'" + Data("missing.wav") + "'"), 1);
+  EXPECT_EQ(RunPlaywav(ShellWord(Data("mono24.wav"))), 1);
+  EXPECT_EQ(RunPlaywav(ShellWord(Data("make_fixtures.sh"))), 1);
+  EXPECT_EQ(RunPlaywav(ShellWord(Data("missing.wav"))), 1);
   EXPECT_EQ(RunPlaywav(""), 2);
   EXPECT_EQ(RunPlaywav("--out"), 2);
   EXPECT_EQ(RunPlaywav("a.wav b.wav"), 2);
