@@ -5,6 +5,12 @@
 #include <optional>
 #include <string>
 
+#ifdef _WIN32
+// The POSIX calls the tests use to set their environment.
+inline int setenv(const char* name, const char* value, int) { return _putenv_s(name, value); }
+inline int unsetenv(const char* name) { return _putenv_s(name, ""); }
+#endif
+
 // Sets an environment variable for the life of the object.
 class TEnv {
  public:

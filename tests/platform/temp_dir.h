@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "tests/platform/scoped_env.h"
+
 // Paths inside are UTF-8 text. std::filesystem reads a plain std::string in the ANSI code page on
 // Windows, so paths cross over through these two.
 inline std::filesystem::path U8Path(std::string_view utf8) {
@@ -24,12 +26,6 @@ inline std::string Utf8(const std::filesystem::path& path) {
 inline const std::string kSep = "\\";
 #else
 inline const std::string kSep = "/";
-#endif
-
-#ifdef _WIN32
-// The POSIX calls the tests use to set their environment.
-inline int setenv(const char* name, const char* value, int) { return _putenv_s(name, value); }
-inline int unsetenv(const char* name) { return _putenv_s(name, ""); }
 #endif
 
 // A fresh folder under the system's temporary folder, removed with everything in it at the end
