@@ -206,7 +206,13 @@ int32_t MPSynthSlots(const float* in, int32_t subband_step, int32_t slots, bool 
                      int32_t pcm_step) {
   // Chunks of whole batches, enough for a Layer II frame in one.
   constexpr int32_t kChunk = 5 * kMPSynthSlotPadding;
-  const float* gains = equalize && MPState.subband_eq_on ? MPState.subband_gain : nullptr;
+  // The player may change the gains while this runs: the vector forms read a plain copy.
+  alignas(32) float gain_copy[32];
+  const float* gains = nullptr;
+  if (equalize && MPState.subband_eq_on) {
+    for (int32_t sb = 0; sb < 32; ++sb) gain_copy[sb] = MPState.subband_gain[sb];
+    gains = gain_copy;
+  }
   alignas(32) float dct[kChunk * 32];
   for (int32_t first = 0; first < slots; first += kChunk) {
     const int32_t count = std::min(slots - first, kChunk);
