@@ -266,8 +266,6 @@ bool MPLayer12Setup(TMPLayer12Stream& stream, const TMPAudioHeader& header, int 
 
 int32_t MPLayer12ReadFrame(const TMPLayer12Stream& stream, const uint8_t* frame, float* samples) {
   if (frame[0] != 0xFF || (frame[1] & 0xF0) != 0xF0) return 0;
-  // A frame with another channel count than the stream's cannot be read with its layout.
-  if (((frame[3] >> 6) == 3 ? 1 : 2) != stream.channels) return 0;
   const int padding_unit = stream.layer == 1 ? 4 : 1;
   const int32_t in_bytes = stream.frame_bytes + ((frame[2] >> 1) & 1) * padding_unit;
   TMPLayer12BitReader bits(frame, frame + ReadableBytes(frame, in_bytes));

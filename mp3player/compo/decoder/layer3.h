@@ -36,7 +36,7 @@ struct TMPScaleFactors {
 // Where a channel's nonzero values lie after requantisation, for stereo processing.
 struct TMPChannelBands {
   int32_t block_type;
-  int32_t mixed;
+  int32_t mixed;               // The mixed flag, for any block type.
   int32_t block_kind;          // 0: long bands only, 1: a short part is present.
   int32_t last_long_band;      // Last long band holding a nonzero line, -1 for none.
   int32_t last_short_band[3];  // The same per short window.
@@ -66,7 +66,7 @@ struct TMPLayer3Stream {
   int32_t long_clear = 576;   // Lines of long blocks from which on the spectrum is cleared.
   int32_t short_clear = 576;  // The same for short blocks, in window order.
   int32_t subbands = 32;      // Subbands with data.
-  int32_t gain_offset = 0;
+  int32_t gain_offset = 0;  // -4 (half gain) when both channels are mixed into one.
 };
 
 // Channel-transform routine: hybrid filter and synthesis of the granule's channels into PCM.
@@ -78,7 +78,8 @@ constexpr int32_t kMPReservoirGuard = 4096;
 
 struct TMPLayer3State {
   TMPLayer3Stream stream;
-  TMPChannelTransform transform = nullptr;
+  TMPChannelTransform transform = nullptr;  // For frames of frame_channels channels.
+  int32_t frame_channels = 0;
 
   // Frame.
   int32_t mode = 0;
@@ -142,9 +143,11 @@ void MPLayer3AliasAndEq(int32_t slot, int32_t channels);
 // overlapped into `out` and the new overlap.
 void MPImdct36Finish(const float* z, float* lines, const float* overlap, float* out,
                      const float* window);
-TMPChannelTransform MPLayer3ChooseTransform(int32_t stream_channels, int32_t convert);
-// The routine for a frame whose channel count differs from the stream's.
-TMPChannelTransform MPLayer3ChangedModeTransform(int32_t frame_channels);
+// Chooses the channel-transform routine and the global gain offset for frames of
+// `frame_channels` channels. Every frame plays in the output layout chosen at initialisation:
+// a single-channel frame of a stereo output sounds in both channels, a two-channel frame of a
+// single-channel output is mixed (or gives the channel the conversion asks for).
+void MPLayer3SetFrameChannels(int32_t frame_channels);
 
 // Bit reader A: reads MSB first at bit position `pos` of `base`, n <= 25 bits. It loads four
 // bytes (MPBitWindow eight), so the buffers it reads keep guard bytes after their data.
