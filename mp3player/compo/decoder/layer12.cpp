@@ -17,6 +17,7 @@ struct TMPLayer12State {
   TMPLayer12Stream changed;
   int32_t changed_key = -1;
   int32_t stream_key = -1;
+  int32_t frame_channels = 0;  // Of the last frame decoded.
   int32_t slots = 0;
   alignas(32) float samples[kMPLayer2Slots * kMPLayer12SlotValues];
 };
@@ -52,6 +53,9 @@ TMPDecodeResult DecodeFrame(const uint8_t* bytes, uint8_t* pcm) {
   if (!layout) return {};
   const int32_t in_bytes = MPLayer12ReadFrame(*layout, bytes, L12.samples);
   if (in_bytes == 0) return {};
+  // A change of channel count starts the synthesis afresh, as a new stream would.
+  if (layout->channels != L12.frame_channels) MPSynthReset();
+  L12.frame_channels = layout->channels;
   // Full-rate 16-bit output goes straight to the caller; other forms are converted from it.
   const bool direct = MPState.reduction == 0 && MPState.bits == 16;
   alignas(16) int16_t full[kMPLayer2Slots * 32 * 2];
@@ -67,6 +71,7 @@ int32_t Init(const TMPAudioHeader& header, int32_t slots) {
   L12.header = header;
   L12.stream_key = LayoutKey(header.mode, header.bitrate_index);
   L12.changed_key = -1;
+  L12.frame_channels = L12.stream.channels;
   L12.slots = slots;
   std::fill(std::begin(L12.samples), std::end(L12.samples), 0.0f);
   MPSetSamplesPerChannel(slots * 32);

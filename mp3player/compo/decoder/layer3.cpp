@@ -155,7 +155,12 @@ TMPDecodeResult DecodeFrame(const uint8_t* bytes, uint8_t* pcm) {
 
   s.mode = h.mode;
   s.mode_extension = h.mode_extension;
-  if (channels != s.frame_channels) MPLayer3SetFrameChannels(channels);
+  if (channels != s.frame_channels) {
+    MPLayer3SetFrameChannels(channels);
+    // A change of channel count starts the synthesis afresh, as a new stream would; each
+    // channel keeps its overlap for its next granule.
+    MPSynthReset();
+  }
   s.lsf_scalefactors = !kMpeg1 || h.id == 0;
   // The side information is read from a padded copy so that its reader stays in bounds.
   uint8_t side[40] = {};

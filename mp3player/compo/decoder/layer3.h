@@ -66,7 +66,7 @@ struct TMPLayer3Stream {
   int32_t long_clear = 576;   // Lines of long blocks from which on the spectrum is cleared.
   int32_t short_clear = 576;  // The same for short blocks, in window order.
   int32_t subbands = 32;      // Subbands with data.
-  int32_t gain_offset = 0;  // -4 (half gain) when both channels are mixed into one.
+  int32_t gain_offset = 0;    // -4 (half gain) when both channels are mixed into one.
 };
 
 // Channel-transform routine: hybrid filter and synthesis of the granule's channels into PCM.

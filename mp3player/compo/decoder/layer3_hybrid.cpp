@@ -132,20 +132,6 @@ void TransformStereo(int32_t slot, int16_t* pcm) {
   }
 }
 
-// A single-channel frame has no second channel: its overlap would not fit the next
-// two-channel frame, which starts it afresh.
-void DropSecondChannel(int32_t slot) {
-  TMPLayer3State& s = MPL3;
-  if (s.nonzero[1][slot] == 0) return;
-  std::fill(s.spectrum[1][slot], s.spectrum[1][slot] + 576, 0.0f);
-  s.nonzero[1][slot] = 0;
-}
-
-void TransformSingle(int32_t slot, int16_t* pcm) {
-  SingleChannel(0, slot, pcm);
-  DropSecondChannel(slot);
-}
-
 // A single-channel frame of a stereo output sounds in both channels.
 void TransformMonoToBoth(int32_t slot, int16_t* pcm) {
   TMPLayer3State& s = MPL3;
@@ -153,7 +139,6 @@ void TransformMonoToBoth(int32_t slot, int16_t* pcm) {
   InvertFrequencies(out, ChannelHybrid(0, slot, out, MPRoutines.hybrid));
   MPSynthLayer3Stereo(out, 0, pcm);
   MPSynthLayer3Stereo(out, 1, pcm);
-  DropSecondChannel(slot);
 }
 
 // Both channels (each at half gain through the global gain offset) summed before the synthesis.
@@ -166,6 +151,14 @@ void TransformMix(int32_t slot, int16_t* pcm) {
   const int32_t left = ChannelHybrid(0, slot, s.hybrid, MPRoutines.hybrid);
   const int32_t right = ChannelHybrid(1, slot, s.hybrid2, HybridBySlots);
   for (int32_t i = 0; i < 18 * 32; ++i) s.hybrid[i] += s.hybrid2[i];
+  // The mixed channel's history lives in the first channel's overlap, so that single-channel
+  // frames of the stream continue it.
+  float* overlap = s.spectrum[0][slot];
+  float* right_overlap = s.spectrum[1][slot];
+  for (int32_t i = 0; i < right; ++i) overlap[i] += right_overlap[i];
+  std::fill(right_overlap, right_overlap + right, 0.0f);
+  s.nonzero[0][slot] = std::max(left, right);
+  s.nonzero[1][slot] = 0;
   InvertFrequencies(s.hybrid, std::max(left, right));
   MPSynthLayer3Mono(s.hybrid, pcm);
 }
@@ -309,7 +302,7 @@ void MPLayer3SetFrameChannels(int32_t frame_channels) {
   s.frame_channels = frame_channels;
   s.stream.gain_offset = 0;
   if (frame_channels == 1) {
-    s.transform = MPState.channels == 2 ? TransformMonoToBoth : TransformSingle;
+    s.transform = MPState.channels == 2 ? TransformMonoToBoth : TransformLeft;
     return;
   }
   // A two-channel frame in a single-channel stream is mixed as if mixing had been asked for.
