@@ -1,16 +1,14 @@
 // Helpers of the decoder tests: committed fixture files and whole-file decoding.
 #pragma once
 
-#include <algorithm>
-#include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "mp3player/compo/decoder/decoder.h"
+#include "tools/difftest/pcm_difference.h"
 
 inline std::vector<uint8_t> ReadFixture(const std::string& name) {
   std::ifstream in(std::string(KORVA_TEST_DATA) + "/" + name, std::ios::binary);
@@ -62,24 +60,4 @@ inline std::vector<int16_t> DecodeStream(const std::vector<uint8_t>& file, TMPDe
     pos += length;
   }
   return out;
-}
-
-// How far decoded PCM lies from a reference: RMS and largest difference in LSB. Full accuracy
-// is an RMS below 0.29 and no difference above 2.
-struct TPcmDifference {
-  double rms = 0;
-  int largest = 0;
-};
-
-inline TPcmDifference Difference(const std::vector<int16_t>& a, const std::vector<int16_t>& b) {
-  TPcmDifference d;
-  const size_t n = std::min(a.size(), b.size());
-  double squares = 0;
-  for (size_t i = 0; i < n; ++i) {
-    const int e = a[i] - b[i];
-    squares += double(e) * e;
-    d.largest = std::max(d.largest, std::abs(e));
-  }
-  d.rms = n ? std::sqrt(squares / double(n)) : 0;
-  return d;
 }
