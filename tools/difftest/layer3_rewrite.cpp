@@ -407,6 +407,25 @@ class TMultiplexer {
   int used_ = 0;               // Slots taken by main data.
 };
 
+// Intensity stereo where the reference decoder reads it as this one does: long blocks of
+// MPEG-1 and MPEG-2, with every group of MPEG-2 intensity positions coded in at least one bit.
+// The reference decoder differs on short and mixed blocks, on MPEG-2.5, and takes positions
+// coded in 0 bits as valid where this decoder takes them as the illegal position.
+void KeepIntensityComparable(TL3Frame& f, TMutationChoices& c) {
+  if (f.mode != 1 || !(f.mode_extension & 1)) return;
+  bool comparable = f.rate_index < 6;
+  for (int gr = 0; gr < Granules(f); ++gr) comparable &= f.granule[gr][1].block_type != 2;
+  if (!comparable) {
+    f.mode_extension &= 2;
+    return;
+  }
+  if (f.mpeg1) return;
+  TL3Granule& right = f.granule[0][1];
+  const int x = 36 * (1 + static_cast<int>(c.Below(4))) + 6 * (1 + static_cast<int>(c.Below(5))) +
+                1 + static_cast<int>(c.Below(5));
+  right.scalefac_compress = 2 * x + (right.scalefac_compress & 1);
+}
+
 }  // namespace
 
 bool ParseLayer3(const std::vector<uint8_t>& stream, std::vector<TL3Frame>& frames) {
@@ -507,6 +526,7 @@ void MutateLayer3(std::vector<TL3Frame>& frames, TMutationChoices& c) {
         right.mixed = left.mixed;
       }
     }
+    KeepIntensityComparable(f, c);
     // Scale factor selection needs long blocks in both granules.
     for (int ch = 0; f.mpeg1 && ch < f.channels; ++ch) {
       if (f.granule[0][ch].block_type == 2 || f.granule[1][ch].block_type == 2) f.scfsi[ch] = 0;
