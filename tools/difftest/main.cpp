@@ -1,9 +1,9 @@
-// mpeg-difftest [--seed N] [--count N] [--frames N] [--save DIR] STREAM...: mutates the side
-// information of each clean stream COUNT times (seeds N, N+1, ...), decodes every mutated stream
-// with this decoder and with libmpg123 (subband 31 silenced in both) and prints the streams that
-// are not decoded at full accuracy. With --save, every mutated stream goes to DIR as
-// NAME-SEED.EXT and failing ones as fail-NAME-SEED.EXT. Ends with "N streams compared, F differ,
-// T s" and exit status 1 when any differ.
+// mpeg-difftest [--seed N] [--count N] [--frames N] [--save DIR] [--failures DIR] STREAM...:
+// mutates the side information of the first FRAMES frames of each clean stream COUNT times
+// (seeds N, N+1, ...), decodes every mutated stream with this decoder and with libmpg123
+// (subband 31 silenced in both) and prints the streams that are not decoded at full accuracy.
+// --save writes every mutated stream to DIR as NAME-SEED.EXT, --failures only those that differ.
+// Ends with "N streams compared, F differ, T s" and exit status 1 when any differ.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +24,7 @@ struct Options {
   uint64_t count = 100;
   size_t frames = 16;
   std::string save;
+  std::string failures;
   std::vector<std::string> streams;
 };
 
@@ -39,6 +40,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
       o.frames = std::strtoull(argv[++i], nullptr, 10);
     } else if (a == "--save" && has_value) {
       o.save = argv[++i];
+    } else if (a == "--failures" && has_value) {
+      o.failures = argv[++i];
     } else if (a.empty() || a[0] == '-') {
       return false;
     } else {
@@ -72,7 +75,7 @@ int main(int argc, char** argv) {
   if (!ParseOptions(argc, argv, o)) {
     std::fprintf(stderr,
                  "usage: mpeg-difftest [--seed N] [--count N] [--frames N] [--save DIR] "
-                 "STREAM...\n");
+                 "[--failures DIR] STREAM...\n");
     return 2;
   }
   MPSelectCpuRoutines(MPDetectCpu());
@@ -92,12 +95,12 @@ int main(int argc, char** argv) {
       const TComparison c = CompareDecoders(stream);
       ++compared;
       const std::string name = SavedName(path, seed);
+      if (!o.save.empty()) WriteFile(o.save + "/" + name, stream);
       if (!c.Accurate()) {
         ++differing;
         std::printf("%s: %s\n", name.c_str(), c.Describe().c_str());
-        if (!o.save.empty()) WriteFile(o.save + "/fail-" + name, stream);
-      } else if (!o.save.empty()) {
-        WriteFile(o.save + "/" + name, stream);
+        std::fflush(stdout);
+        if (!o.failures.empty()) WriteFile(o.failures + "/" + name, stream);
       }
     }
   }
