@@ -31,15 +31,22 @@ class TBitReader {
 class TBitWriter {
  public:
   void Put(uint32_t value, int n) {
-    for (int i = n - 1; i >= 0; --i) {
+    while (n > 0) {
       if ((bits_ & 7) == 0) bytes_.push_back(0);
-      if ((value >> i) & 1) bytes_.back() |= static_cast<uint8_t>(0x80 >> (bits_ & 7));
-      ++bits_;
+      const int free = 8 - static_cast<int>(bits_ & 7);
+      const int take = n < free ? n : free;
+      const uint32_t chunk = (value >> (n - take)) & ((1u << take) - 1);
+      bytes_.back() |= static_cast<uint8_t>(chunk << (free - take));
+      bits_ += take;
+      n -= take;
     }
   }
   // Appends the bits of `other`.
   void Append(const TBitWriter& other) {
-    for (size_t i = 0; i < other.bits_; ++i) Put((other.bytes_[i >> 3] >> (7 - (i & 7))) & 1, 1);
+    const size_t whole = other.bits_ / 8;
+    for (size_t i = 0; i < whole; ++i) Put(other.bytes_[i], 8);
+    if (const int rest = static_cast<int>(other.bits_ & 7))
+      Put(other.bytes_[whole] >> (8 - rest), rest);
   }
   size_t Bits() const { return bits_; }
   const std::vector<uint8_t>& Bytes() const { return bytes_; }

@@ -10,7 +10,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/../../../../../.." && pwd)
-difftest=${1:-$top/build}/tools/difftest/mpeg-difftest
+difftest=$(cd "${1:-$top/build}" && pwd)/tools/difftest/mpeg-difftest
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 cd "$here"
