@@ -74,13 +74,12 @@ TDecodedPcm DecodeReference(const std::vector<uint8_t>& stream, int channels, in
   TMemoryFile file{&stream};
   mpg123_replace_reader_handle(mh, ReadMemory, SeekMemory, nullptr);
   if (mpg123_open_handle(mh, &file) == MPG123_OK) {
-    unsigned char buffer[16384];
+    alignas(16) unsigned char buffer[16384];
     for (;;) {
       size_t done = 0;
       const int result = mpg123_read(mh, buffer, sizeof buffer, &done);
-      const size_t at = out.samples.size();
-      out.samples.resize(at + done / 2);
-      std::memcpy(out.samples.data() + at, buffer, done & ~size_t{1});
+      out.samples.insert(out.samples.end(), reinterpret_cast<const int16_t*>(buffer),
+                         reinterpret_cast<const int16_t*>(buffer) + done / 2);
       if (result != MPG123_OK && result != MPG123_NEW_FORMAT) break;
     }
     mpg123_close(mh);
