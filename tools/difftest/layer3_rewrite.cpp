@@ -408,9 +408,10 @@ class TMultiplexer {
 };
 
 // Intensity stereo where the reference decoder reads it as this one does: long blocks of
-// MPEG-1 and MPEG-2, with every group of MPEG-2 intensity positions coded in at least one bit.
-// The reference decoder differs on short and mixed blocks, on MPEG-2.5, and takes positions
-// coded in 0 bits as valid where this decoder takes them as the illegal position.
+// MPEG-1 and MPEG-2. The reference decoder differs on short and mixed blocks and on MPEG-2.5;
+// in MPEG-2 it takes positions coded in 0 bits as valid where this decoder takes them as the
+// illegal position, and reads an illegal position in the last band with a scale factor (20)
+// otherwise. So MPEG-2 positions get 1 to 5 bits, and band 20 a legal one.
 void KeepIntensityComparable(TL3Frame& f, TMutationChoices& c) {
   if (f.mode != 1 || !(f.mode_extension & 1)) return;
   bool comparable = f.rate_index < 6;
@@ -421,9 +422,11 @@ void KeepIntensityComparable(TL3Frame& f, TMutationChoices& c) {
   }
   if (f.mpeg1) return;
   TL3Granule& right = f.granule[0][1];
-  const int x = 36 * (1 + static_cast<int>(c.Below(4))) + 6 * (1 + static_cast<int>(c.Below(5))) +
-                1 + static_cast<int>(c.Below(5));
-  right.scalefac_compress = 2 * x + (right.scalefac_compress & 1);
+  const int slen[3] = {1 + static_cast<int>(c.Below(4)), 1 + static_cast<int>(c.Below(5)),
+                       1 + static_cast<int>(c.Below(5))};
+  right.scalefac_compress =
+      2 * (36 * slen[0] + 6 * slen[1] + slen[2]) + (right.scalefac_compress & 1);
+  right.sf_long[20] = std::min(right.sf_long[20], (1 << slen[2]) - 2);
 }
 
 }  // namespace
