@@ -232,12 +232,12 @@ void ReadLayer1Samples(TMPLayer12BitReader& bits, const TMPLayer12Stream& stream
     ReadGranule<1>(bits, sources, 0, a.skipped_bits, samples + slot * kMPLayer12SlotValues);
 }
 
-// The bytes of the frame that may be read: its length and padding, and no more than its own
-// header promises when that is shorter (the caller only guarantees the frame it measured).
+// The bytes of the frame that may be read: the length its own header gives with the padding
+// (the caller holds the whole frame), or for free format the stream's length.
 int32_t ReadableBytes(const uint8_t* frame, int32_t in_bytes) {
   TMPAudioHeader own;
   const int32_t own_length = MPParseHeader(frame, 0, own);
-  return own_length > 0 ? std::min(in_bytes, own_length + MPPaddingBytes(own)) : in_bytes;
+  return own_length > 0 ? own_length + MPPaddingBytes(own) : in_bytes;
 }
 
 }  // namespace

@@ -5,7 +5,8 @@
 #                           the mixed block flag (streams.py mixed);
 #   modes_*                 frames of one rate cut from streams of every channel mode and put
 #                           one after another (streams.py splice). Layer III frames come from
-#                           lame without bit reservoir, so that each frame holds its own data.
+#                           lame without bit reservoir, so that each frame holds its own data;
+#   rates_l2_48k_stereo.mp2 Layer II frames of two bit rates whose allocation tables differ.
 # The reference plays every frame in the first frame's layout: --stereo duplicates single-channel
 # frames, -m mixes two-channel frames.
 # Needs sox, lame, twolame, mpg123 and g++. Run in this folder; the outputs are committed.
@@ -65,3 +66,12 @@ mpg123 -q --no-gapless -e s16 -s --stereo modes_l2_stereo_first.mp2 > modes_l2_s
 ./streams.py splice modes_l1_stereo_first.mp1 "$tmp/l1_joint8.mp1:0:12" "$tmp/l1_mono.mp1:12:12" \
   "$tmp/l1_stereo.mp1:24:12" "$tmp/l1_dual.mp1:36:12" "$tmp/l1_mono.mp1:48:8"
 mpg123 -q --no-gapless -e s16 -s --stereo modes_l1_stereo_first.mp1 > modes_l1_stereo_first.pcm
+
+# Layer II at 48 kHz: 64 kbit/s frames use table B.2c (8 subbands), 192 kbit/s frames B.2a.
+sox -n -r 48000 -c 2 -b 16 -e signed "$tmp/stereo48.raw" synth 0.5 sine 300-3000 pinknoise \
+  lowpass 15000 vol 0.45
+twolame --quiet -r -s 48000 -N 2 -m s -b 64 "$tmp/stereo48.raw" "$tmp/l2_64.mp2"
+twolame --quiet -r -s 48000 -N 2 -m s -b 192 "$tmp/stereo48.raw" "$tmp/l2_192.mp2"
+./streams.py splice rates_l2_48k_stereo.mp2 "$tmp/l2_64.mp2:0:5" "$tmp/l2_192.mp2:5:5" \
+  "$tmp/l2_64.mp2:10:5"
+mpg123 -q --no-gapless -e s16 -s rates_l2_48k_stereo.mp2 > rates_l2_48k_stereo.pcm
