@@ -52,49 +52,51 @@ int Own(const TL12Frame& f, int sb) { return sb < Bound(f) ? f.channels : 1; }
 // Scale factors written for a selection: which parts take their own value.
 constexpr bool kSent[4][3] = {{1, 1, 1}, {1, 0, 1}, {1, 0, 0}, {1, 1, 0}};
 
-void ReadSamples(TBitReader& r, TL12Frame& f) {
-  const int group_size = f.layer == 1 ? 1 : 3;
-  for (int s = 0; s < Slots(f); s += group_size) {
+// Calls `code(ch, sb, slot, coding)` for each code word's samples in the order the frame holds
+// them: a granule of three slots in Layer II, one slot in Layer I.
+template <typename TCodeFn>
+void ForEachCodeWord(const TL12Frame& f, TCodeFn code) {
+  for (int s = 0; s < Slots(f); s += f.layer == 1 ? 1 : 3) {
     for (int sb = 0; sb < f.subbands; ++sb) {
       for (int ch = 0; ch < Own(f, sb); ++ch) {
         const TCoding c = Coding(f, sb, f.alloc[ch][sb]);
-        if (!c.levels) continue;
-        const int centre = (c.levels - 1) / 2;
-        int v[3];
-        if (c.grouped) {
-          int code = static_cast<int>(r.Read(c.bits));
-          for (int& x : v) x = code % c.levels - centre, code /= c.levels;
-        } else {
-          for (int i = 0; i < group_size; ++i) v[i] = static_cast<int>(r.Read(c.bits)) - centre;
-        }
-        for (int i = 0; i < group_size; ++i) {
-          f.sample[ch][sb][s + i] = v[i];
-          if (Own(f, sb) < f.channels) f.sample[1][sb][s + i] = v[i];
-        }
+        if (c.levels) code(ch, sb, s, c);
       }
     }
   }
 }
 
+void ReadSamples(TBitReader& r, TL12Frame& f) {
+  const int group_size = f.layer == 1 ? 1 : 3;
+  ForEachCodeWord(f, [&](int ch, int sb, int s, const TCoding& c) {
+    const int centre = (c.levels - 1) / 2;
+    int v[3];
+    if (c.grouped) {
+      int code = static_cast<int>(r.Read(c.bits));
+      for (int& x : v) x = code % c.levels - centre, code /= c.levels;
+    } else {
+      for (int i = 0; i < group_size; ++i) v[i] = static_cast<int>(r.Read(c.bits)) - centre;
+    }
+    for (int i = 0; i < group_size; ++i) {
+      f.sample[ch][sb][s + i] = v[i];
+      if (Own(f, sb) < f.channels) f.sample[1][sb][s + i] = v[i];
+    }
+  });
+}
+
 void WriteSamples(TBitWriter& w, const TL12Frame& f) {
   const int group_size = f.layer == 1 ? 1 : 3;
-  for (int s = 0; s < Slots(f); s += group_size) {
-    for (int sb = 0; sb < f.subbands; ++sb) {
-      for (int ch = 0; ch < Own(f, sb); ++ch) {
-        const TCoding c = Coding(f, sb, f.alloc[ch][sb]);
-        if (!c.levels) continue;
-        const int centre = (c.levels - 1) / 2;
-        auto code = [&](int i) {
-          return std::clamp(f.sample[ch][sb][s + i], -centre, centre) + centre;
-        };
-        if (c.grouped) {
-          w.Put(code(0) + c.levels * (code(1) + c.levels * code(2)), c.bits);
-        } else {
-          for (int i = 0; i < group_size; ++i) w.Put(code(i), c.bits);
-        }
-      }
+  ForEachCodeWord(f, [&](int ch, int sb, int s, const TCoding& c) {
+    const int centre = (c.levels - 1) / 2;
+    auto code = [&](int i) {
+      return std::clamp(f.sample[ch][sb][s + i], -centre, centre) + centre;
+    };
+    if (c.grouped) {
+      w.Put(code(0) + c.levels * (code(1) + c.levels * code(2)), c.bits);
+    } else {
+      for (int i = 0; i < group_size; ++i) w.Put(code(i), c.bits);
     }
-  }
+  });
 }
 
 bool ReadFrame(const uint8_t* bytes, TL12Frame& f) {

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "mp3player/compo/decoder/frame_header.h"
+#include "mp3player/compo/decoder/layer3.h"
 #include "mp3player/compo/decoder/tables_data.h"
 #include "tools/difftest/bit_io.h"
 
@@ -112,37 +113,6 @@ struct TGroup {
   int scfsi_bit = 0;  // MPEG-1 long blocks: the scfsi bit that skips the group in granule 1.
 };
 
-int Mpeg2Layout(int compress, bool intensity_right, int slen[4], int& preflag) {
-  preflag = 0;
-  slen[3] = 0;
-  if (intensity_right) {
-    const int x = compress >> 1;
-    if (x < 180) {
-      slen[0] = x / 36, slen[1] = x % 36 / 6, slen[2] = x % 6;
-      return 3;
-    }
-    if (x < 244) {
-      slen[0] = (x - 180) % 64 >> 4, slen[1] = (x - 180) % 16 >> 2, slen[2] = (x - 180) % 4;
-      return 4;
-    }
-    slen[0] = (x - 244) / 3, slen[1] = (x - 244) % 3, slen[2] = 0;
-    return 5;
-  }
-  if (compress < 400) {
-    slen[0] = (compress >> 4) / 5, slen[1] = (compress >> 4) % 5;
-    slen[2] = (compress & 15) >> 2, slen[3] = compress & 3;
-    return 0;
-  }
-  if (compress < 500) {
-    slen[0] = ((compress - 400) >> 2) / 5, slen[1] = ((compress - 400) >> 2) % 5;
-    slen[2] = (compress - 400) & 3;
-    return 1;
-  }
-  slen[0] = (compress - 500) / 3, slen[1] = (compress - 500) % 3, slen[2] = 0;
-  preflag = 1;
-  return 2;
-}
-
 int Layout(const TL3Frame& f, const TL3Granule& g, int ch, TGroup groups[4], int& preflag) {
   const bool is_short = g.block_type == 2;
   if (f.mpeg1) {
@@ -165,9 +135,10 @@ int Layout(const TL3Frame& f, const TL3Granule& g, int ch, TGroup groups[4], int
     groups[3] = {slen2, 16, 21, 0, 0, 1};
     return 4;
   }
-  int slen[4];
+  int32_t slen[4], lsf_preflag = 0;
   const bool intensity_right = ch == 1 && (f.mode_extension & 1);
-  const int table = Mpeg2Layout(g.scalefac_compress, intensity_right, slen, preflag);
+  const int table = MPLayer3Mpeg2Slen(g.scalefac_compress, intensity_right, slen, lsf_preflag);
+  preflag = lsf_preflag;
   const int kind = !is_short ? 0 : g.mixed ? 2 : 1;
   int long_band = 0, short_band = kind == 2 ? 3 : 0;
   for (int i = 0; i < 4; ++i) {

@@ -128,6 +128,12 @@ extern TMPLayer3Tables MPL3Tables;
 
 void MPLayer3BuildTables();
 
+// The four slen values of an MPEG-2 channel's scale factors from its scalefac_compress (for the
+// intensity-coded right channel: the intensity layout) and their row of the nr_of_sfb table;
+// `preflag` is set by the values from 500 on.
+int32_t MPLayer3Mpeg2Slen(int32_t compress, bool intensity_right, int32_t slen[4],
+                          int32_t& preflag);
+
 // The granule steps (layer3_*.cpp).
 void MPLayer3ScaleFactors(const uint8_t* base, int32_t& bit_pos, int32_t granule, int32_t channel);
 // Reads the big values and count1 of a channel starting at `bit_pos` (ending at `end_pos`) into
