@@ -110,6 +110,8 @@ bool TMPFrameLoop::StartDecoder(const uint8_t* bytes) {
   const int32_t size = CheckFrame(bytes);
   if (size <= 0) return false;
   MPParseHeader(bytes, 0, header);
+  // A restart on a frame of another channel mode keeps the layout the stream was opened with.
+  header.mode = static_cast<int32_t>(reference_ >> 30);
   if (!MPDecodeInit(header, size - MPPaddingBytes(header), 0, 0, 0, kFrequencyLimit)) return false;
   need_restart_ = false;
   skipped_ = 0;

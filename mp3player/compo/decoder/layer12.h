@@ -15,6 +15,9 @@ int32_t MPLayer2Init(const TMPAudioHeader& header);
 // into PCM, in one of the output arrangements.
 using TMPLayer12SlotLoop = void (*)(const float* samples, int32_t slots, int16_t* pcm);
 
-// The slot loop for a stream of `stream_channels` channels and the channel conversion of
-// `convert_code` (bits 0..1: 0 keep, 1 mix to mono, 2 left only, 3 right only).
-TMPLayer12SlotLoop MPLayer12ChooseSlotLoop(int32_t stream_channels, int32_t convert_code);
+// The slot loop for a frame of `frame_channels` channels played into `output_channels` with the
+// channel conversion of `convert_code` (bits 0..1: 0 keep, 1 mix to mono, 2 left only, 3 right
+// only). A single-channel frame of a stereo output sounds in both channels; a two-channel frame
+// of a single-channel stream is mixed.
+TMPLayer12SlotLoop MPLayer12ChooseSlotLoop(int32_t frame_channels, int32_t output_channels,
+                                           int32_t convert_code);

@@ -256,12 +256,12 @@ void ReadLayer1Samples(TMPLayer12BitReader& bits, const TMPLayer12Stream& stream
     ReadGranule<1>(bits, sources, 0, a.skipped_bits, samples, slot);
 }
 
-// The bytes of the frame that may be read: its length and padding, and no more than its own
-// header promises when that is shorter (the caller only guarantees the frame it measured).
+// The bytes of the frame that may be read: the length its own header gives with the padding
+// (the caller holds the whole frame), or for free format the stream's length.
 int32_t ReadableBytes(const uint8_t* frame, int32_t in_bytes) {
   TMPAudioHeader own;
   const int32_t own_length = MPParseHeader(frame, 0, own);
-  return own_length > 0 ? std::min(in_bytes, own_length + MPPaddingBytes(own)) : in_bytes;
+  return own_length > 0 ? own_length + MPPaddingBytes(own) : in_bytes;
 }
 
 }  // namespace
@@ -290,8 +290,6 @@ bool MPLayer12Setup(TMPLayer12Stream& stream, const TMPAudioHeader& header, int 
 
 int32_t MPLayer12ReadFrame(const TMPLayer12Stream& stream, const uint8_t* frame, float* samples) {
   if (frame[0] != 0xFF || (frame[1] & 0xF0) != 0xF0) return 0;
-  // A frame with another channel count than the stream's cannot be read with its layout.
-  if (((frame[3] >> 6) == 3 ? 1 : 2) != stream.channels) return 0;
   const int padding_unit = stream.layer == 1 ? 4 : 1;
   const int32_t in_bytes = stream.frame_bytes + ((frame[2] >> 1) & 1) * padding_unit;
   TMPLayer12BitReader bits(frame, frame + ReadableBytes(frame, in_bytes));

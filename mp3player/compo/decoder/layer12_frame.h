@@ -31,9 +31,9 @@ bool MPLayer12Setup(TMPLayer12Stream& stream, const TMPAudioHeader& header, int 
                     int band_limit);
 
 // Decodes the frame at `frame` into `samples` (kMPLayer12SampleValues floats; every subband of
-// every slot of the stream's channels is written, those not decoded as 0). Returns the bytes the
-// frame takes (its length plus the padding slot), or 0 when the frame does not start with a sync or
-// has another channel count than the stream.
-// Reads no further than that length, nor past a shorter length that the frame's own header
-// gives.
+// every slot of the layout's channels is written, those not decoded as 0) with the layout
+// `stream`, which must be that of the frame's mode and bit rate. Returns the bytes the frame takes
+// (its length plus the padding slot), or 0 when the frame does not start with a sync.
+// Reads no further than the length the frame's own header gives with its padding (in free
+// format: no further than the length returned).
 int32_t MPLayer12ReadFrame(const TMPLayer12Stream& stream, const uint8_t* frame, float* samples);

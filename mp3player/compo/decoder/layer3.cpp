@@ -121,11 +121,7 @@ void DecodeGranule(int32_t granule, int32_t slot, int32_t channels, int32_t& bit
   for (int32_t ch = 0; ch < channels; ++ch) DecodeChannel(granule, ch, slot, bit_pos);
   if (channels == 2) MPLayer3Stereo(slot);
   MPLayer3AliasAndEq(slot, channels);
-  if (channels == MPState.stream_channels) {
-    MPL3.transform(slot, pcm);
-  } else {
-    MPLayer3ChangedModeTransform(channels)(slot, pcm);
-  }
+  MPL3.transform(slot, pcm);
 }
 
 // Appends the frame's main data to the reservoir. Returns the bit position of the frame's main
@@ -159,6 +155,12 @@ TMPDecodeResult DecodeFrame(const uint8_t* bytes, uint8_t* pcm) {
 
   s.mode = h.mode;
   s.mode_extension = h.mode_extension;
+  if (channels != s.frame_channels) {
+    MPLayer3SetFrameChannels(channels);
+    // A change of channel count starts the synthesis afresh, as a new stream would; each
+    // channel keeps its overlap for its next granule.
+    MPSynthReset();
+  }
   s.lsf_scalefactors = !kMpeg1 || h.id == 0;
   // The side information is read from a padded copy so that its reader stays in bounds.
   uint8_t side[40] = {};
@@ -215,7 +217,6 @@ void SetBandLayout(const TMPAudioHeader& header) {
   // they are reordered, so a line limit would cut the last window's high bands only, below the
   // band limit too. Their band limit applies after the reordering, in the hybrid filter.
   st.subbands = (st.band_lines + 17) / 18;
-  st.gain_offset = (MPState.stream_channels == 2 && (MPState.convert & 3) == 1) ? -4 : 0;
 }
 
 }  // namespace
@@ -225,7 +226,7 @@ int32_t MPLayer3Init(const TMPAudioHeader& header) {
   MPLayer3BuildTables();
   SetBandLayout(header);
   MPSetSamplesPerChannel(s.stream.mpeg1 ? 1152 : 576);
-  s.transform = MPLayer3ChooseTransform(MPState.stream_channels, MPState.convert);
+  MPLayer3SetFrameChannels(MPState.stream_channels);
   std::memset(s.spectrum, 0, sizeof s.spectrum);
   std::memset(s.nonzero, 0, sizeof s.nonzero);
   std::memset(s.hybrid, 0, sizeof s.hybrid);

@@ -37,7 +37,7 @@ struct TMPScaleFactors {
 // Where a channel's nonzero values lie after requantisation, for stereo processing.
 struct TMPChannelBands {
   int32_t block_type;
-  int32_t mixed;
+  int32_t mixed;               // The mixed flag, for any block type.
   int32_t block_kind;          // 0: long bands only, 1: a short part is present.
   int32_t last_long_band;      // Last long band holding a nonzero line, -1 for none.
   int32_t last_short_band[3];  // The same per short window.
@@ -67,7 +67,7 @@ struct TMPLayer3Stream {
   int32_t long_clear = 576;   // Lines of long blocks from which on the spectrum is cleared.
   int32_t short_clear = 576;  // The same for short blocks, in window order.
   int32_t subbands = 32;      // Subbands with data.
-  int32_t gain_offset = 0;
+  int32_t gain_offset = 0;    // -4 (half gain) when both channels are mixed into one.
 };
 
 // Channel-transform routine: hybrid filter and synthesis of the granule's channels into PCM.
@@ -79,7 +79,8 @@ constexpr int32_t kMPReservoirGuard = 4096;
 
 struct TMPLayer3State {
   TMPLayer3Stream stream;
-  TMPChannelTransform transform = nullptr;
+  TMPChannelTransform transform = nullptr;  // For frames of frame_channels channels.
+  int32_t frame_channels = 0;
 
   // Frame.
   int32_t mode = 0;
@@ -133,6 +134,12 @@ extern TMPLayer3Tables MPL3Tables;
 
 void MPLayer3BuildTables();
 
+// The four slen values of an MPEG-2 channel's scale factors from its scalefac_compress (for the
+// intensity-coded right channel: the intensity layout) and their row of the nr_of_sfb table;
+// `preflag` is set by the values from 500 on.
+int32_t MPLayer3Mpeg2Slen(int32_t compress, bool intensity_right, int32_t slen[4],
+                          int32_t& preflag);
+
 // The granule steps (layer3_*.cpp).
 void MPLayer3ScaleFactors(const uint8_t* base, int32_t& bit_pos, int32_t granule, int32_t channel);
 // Reads the big values and count1 of a channel starting at `bit_pos` (ending at `end_pos`) into
@@ -148,9 +155,11 @@ void MPLayer3AliasAndEq(int32_t slot, int32_t channels);
 // overlapped into `out` and the new overlap.
 void MPImdct36Finish(const float* z, float* lines, const float* overlap, float* out,
                      int32_t window_type);
-TMPChannelTransform MPLayer3ChooseTransform(int32_t stream_channels, int32_t convert);
-// The routine for a frame whose channel count differs from the stream's.
-TMPChannelTransform MPLayer3ChangedModeTransform(int32_t frame_channels);
+// Chooses the channel-transform routine and the global gain offset for frames of
+// `frame_channels` channels. Every frame plays in the output layout chosen at initialisation:
+// a single-channel frame of a stereo output sounds in both channels, a two-channel frame of a
+// single-channel output is mixed (or gives the channel the conversion asks for).
+void MPLayer3SetFrameChannels(int32_t frame_channels);
 
 // Bit reader A: reads MSB first at bit position `pos` of `base`, n <= 25 bits. It loads four
 // bytes (MPBitWindow eight), so the buffers it reads keep guard bytes after their data.

@@ -72,11 +72,15 @@ int32_t HybridWith(float* current, const float* previous, float* out, int32_t bl
   const int32_t long_end = (long_lines + 17) / 18;
   const int32_t short_end = (lines + 17) / 18;
   const int32_t overlap_end = (previous_lines + 17) / 18;
-  // The window of the long subbands: the long part of a mixed block takes the normal window.
-  const int32_t window = block_type == 2 ? 0 : block_type & 3;
+  const int32_t type = block_type & 3;
+  // The window of the long subbands: the long part of a mixed short block takes the normal
+  // window.
+  const int32_t window = type == 2 ? 0 : type;
+  // A set mixed flag gives the two lowest subbands the normal window, whatever the block type.
+  const int32_t low_window = (block_type & kMPMixedBlock) ? 0 : window;
   int32_t sb = 0;
   for (; sb < long_end; ++sb) {
-    kLong(current + 18 * sb, previous + 18 * sb, out + 18 * sb, window);
+    kLong(current + 18 * sb, previous + 18 * sb, out + 18 * sb, sb < 2 ? low_window : window);
   }
   for (; sb < short_end; ++sb) kShort(current + 18 * sb, previous + 18 * sb, out + 18 * sb, 2);
   // Silent subbands: the previous overlap still sounds; the new overlap is already 0.
@@ -101,9 +105,10 @@ int32_t ChannelHybrid(int32_t channel, int32_t slot, float* out, TMPHybridRoutin
   const TMPChannelBands& b = s.bands[channel];
   const int32_t lines = std::min(s.nonzero[channel][slot], s.stream.band_lines);
   const int32_t long_lines = b.block_type != 2 ? lines : b.mixed ? 36 : 0;
+  const int32_t windows = b.block_type | (b.mixed ? kMPMixedBlock : 0);
   const int32_t done =
-      hybrid(s.spectrum[channel][slot], s.spectrum[channel][slot ^ 1], out, b.block_type,
-             long_lines, lines, s.nonzero[channel][slot ^ 1], s.stream.subbands);
+      hybrid(s.spectrum[channel][slot], s.spectrum[channel][slot ^ 1], out, windows, long_lines,
+             lines, s.nonzero[channel][slot ^ 1], s.stream.subbands);
   s.nonzero[channel][slot] = done;
   return done;
 }
@@ -125,16 +130,13 @@ void TransformStereo(int32_t slot, int16_t* pcm) {
   }
 }
 
-// A single-channel frame in a stereo stream sounds in both channels. The second channel's
-// history is dropped: its overlap would not fit the next two-channel frame.
+// A single-channel frame of a stereo output sounds in both channels.
 void TransformMonoToBoth(int32_t slot, int16_t* pcm) {
   TMPLayer3State& s = MPL3;
   float* out = s.hybrid;
   InvertFrequencies(out, ChannelHybrid(0, slot, out, MPRoutines.hybrid));
   MPSynthLayer3Stereo(out, 0, pcm);
   MPSynthLayer3Stereo(out, 1, pcm);
-  std::fill(s.spectrum[1][slot], s.spectrum[1][slot] + 576, 0.0f);
-  s.nonzero[1][slot] = 0;
 }
 
 // Both channels (each at half gain through the global gain offset) summed before the synthesis.
@@ -147,6 +149,14 @@ void TransformMix(int32_t slot, int16_t* pcm) {
   const int32_t left = ChannelHybrid(0, slot, s.hybrid, MPRoutines.hybrid);
   const int32_t right = ChannelHybrid(1, slot, s.hybrid2, HybridBySlots);
   for (int32_t i = 0; i < 18 * 32; ++i) s.hybrid[i] += s.hybrid2[i];
+  // The mixed channel's history lives in the first channel's overlap, so that single-channel
+  // frames of the stream continue it.
+  float* overlap = s.spectrum[0][slot];
+  float* right_overlap = s.spectrum[1][slot];
+  for (int32_t i = 0; i < right; ++i) overlap[i] += right_overlap[i];
+  std::fill(right_overlap, right_overlap + right, 0.0f);
+  s.nonzero[0][slot] = std::max(left, right);
+  s.nonzero[1][slot] = 0;
   InvertFrequencies(s.hybrid, std::max(left, right));
   MPSynthLayer3Mono(s.hybrid, pcm);
 }
@@ -271,7 +281,9 @@ void MPLayer3AliasAndEq(int32_t slot, int32_t channels) {
     float* lines = s.spectrum[ch][slot];
     int32_t& nonzero = s.nonzero[ch][slot];
     if (b.long_bands > 0) {
-      const int32_t boundaries = b.mixed ? 1 : std::min((nonzero + 7) / 18, 31);
+      // Start and stop blocks are reduced as long blocks, whatever their mixed flag says.
+      const bool short_part = b.mixed && b.block_type == 2;
+      const int32_t boundaries = short_part ? 1 : std::min((nonzero + 7) / 18, 31);
       if (boundaries > 0) {
         MPRoutines.alias(lines, boundaries);
         nonzero = std::max(nonzero, 18 * boundaries + 8);
@@ -283,20 +295,27 @@ void MPLayer3AliasAndEq(int32_t slot, int32_t channels) {
   }
 }
 
-TMPChannelTransform MPLayer3ChangedModeTransform(int32_t frame_channels) {
-  return frame_channels == 1 && MPState.channels == 2 ? TransformMonoToBoth : TransformLeft;
-}
-
-TMPChannelTransform MPLayer3ChooseTransform(int32_t stream_channels, int32_t convert) {
-  if (stream_channels == 1) return TransformLeft;
-  switch (convert & 3) {
+void MPLayer3SetFrameChannels(int32_t frame_channels) {
+  TMPLayer3State& s = MPL3;
+  s.frame_channels = frame_channels;
+  s.stream.gain_offset = 0;
+  if (frame_channels == 1) {
+    s.transform = MPState.channels == 2 ? TransformMonoToBoth : TransformLeft;
+    return;
+  }
+  // A two-channel frame in a single-channel stream is mixed as if mixing had been asked for.
+  switch (MPState.channels == 2 ? 0 : std::max(MPState.convert & 3, 1)) {
     case 1:
-      return TransformMix;
+      s.transform = TransformMix;
+      s.stream.gain_offset = -4;  // Each channel at half gain.
+      break;
     case 2:
-      return TransformLeft;
+      s.transform = TransformLeft;
+      break;
     case 3:
-      return TransformRight;
+      s.transform = TransformRight;
+      break;
     default:
-      return TransformStereo;
+      s.transform = TransformStereo;
   }
 }

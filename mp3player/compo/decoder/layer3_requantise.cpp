@@ -69,7 +69,7 @@ int32_t MPLayer3Requantise(const TMPGranuleInfo& gi, int32_t channel, int32_t no
   const bool is_short = gi.block_type == 2;
   const bool mixed = is_short && gi.mixed_block_flag;
   info.block_type = gi.block_type;
-  info.mixed = mixed;
+  info.mixed = gi.mixed_block_flag != 0;
   info.block_kind = is_short ? 1 : 0;
   info.long_bands = !is_short ? 22 : mixed ? s.stream.mixed_long_bands : 0;
   info.first_short_band = !is_short ? 12 : mixed ? 3 : 0;

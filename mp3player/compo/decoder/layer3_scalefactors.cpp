@@ -44,8 +44,10 @@ void Mpeg1(const uint8_t* base, int32_t& pos, int32_t granule, int32_t channel) 
   sf.l[22] = 0;
 }
 
-// The four slen values and the nr_of_sfb table row for an MPEG-2 channel.
-int32_t Mpeg2Slen(int32_t compress, bool intensity_right, int32_t slen[4], int32_t& preflag) {
+}  // namespace
+
+int32_t MPLayer3Mpeg2Slen(int32_t compress, bool intensity_right, int32_t slen[4],
+                          int32_t& preflag) {
   preflag = 0;
   slen[3] = 0;
   if (intensity_right) {
@@ -91,13 +93,15 @@ int32_t Mpeg2Slen(int32_t compress, bool intensity_right, int32_t slen[4], int32
   return 2;
 }
 
+namespace {
+
 void Mpeg2(const uint8_t* base, int32_t& pos, int32_t granule, int32_t channel) {
   TMPLayer3State& s = MPL3;
   TMPGranuleInfo& gi = s.granule[granule][channel];
   TMPScaleFactors& sf = s.scalefactors[channel];
   const bool intensity_right = channel == 1 && (s.mode_extension & 1);
   int32_t slen[4];
-  const int32_t table = Mpeg2Slen(gi.scalefac_compress, intensity_right, slen, gi.preflag);
+  const int32_t table = MPLayer3Mpeg2Slen(gi.scalefac_compress, intensity_right, slen, gi.preflag);
   const int32_t kind = gi.block_type != 2 ? 0 : gi.mixed_block_flag ? 2 : 1;
   const uint8_t* counts = kMPNrOfSfb[table][kind];
   TMPIntensityLayout& is = s.intensity;

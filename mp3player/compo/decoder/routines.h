@@ -26,7 +26,9 @@ using TMPWindowRoutine = void (*)(const float* ring, int32_t pos, int16_t* out);
 using TMPImdctRoutine = void (*)(float* lines, const float* overlap, float* out, int32_t window);
 
 // Hybrid filter of one channel (see layer3_hybrid.cpp); returns the lines of overlap that may
-// now be nonzero.
+// now be nonzero. `block_type` is the granule's block type, plus kMPMixedBlock when its mixed
+// flag is set: the two lowest subbands then take the normal window.
+inline constexpr int32_t kMPMixedBlock = 4;
 using TMPHybridRoutine = int32_t (*)(float* current, const float* previous, float* out,
                                      int32_t block_type, int32_t long_lines, int32_t lines,
                                      int32_t previous_lines, int32_t subbands);

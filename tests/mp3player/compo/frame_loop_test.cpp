@@ -111,6 +111,26 @@ TEST(FrameLoop, ChangedSamplingFrequencyIsGarbageAndChangedBitRateIsNot) {
   EXPECT_EQ(loop.CheckFrame(header), MPParseHeader(header, 0, parsed) + MPPaddingBytes(parsed));
 }
 
+// A single-channel frame of a stereo stream plays in stereo, after a restart too.
+TEST(FrameLoop, ChangedChannelModeKeepsTheFirstFramesLayout) {
+  const std::vector<uint8_t> bytes = Fixture("../conformance/modes_l3_stereo_first.mp3");
+  const std::vector<size_t> starts = FrameStarts(bytes);
+  EXPECT_EQ(DecodeAll(bytes).pcm.size(), starts.size() * 4608);
+
+  TMPMemoryStream stream(bytes.data(), static_cast<int32_t>(bytes.size()));
+  TMPStreamReader reader(64 * 1024);
+  reader.Attach(&stream, true);
+  TMPFrameLoop loop;
+  ASSERT_TRUE(loop.Open(reader, static_cast<int32_t>(bytes.size())));
+  reader.Seek(static_cast<int32_t>(starts[5]), 0);  // A single-channel frame.
+  loop.Restart();
+  uint8_t pcm[kMPMaxPcmBytes];
+  EXPECT_EQ(loop.Step(pcm), 4608);
+  TMPDecodeInfo info;
+  MPGetDecodeInfo(info);
+  EXPECT_EQ(info.channels, 2);
+}
+
 TEST(FrameLoop, CutOffLastFrameEndsTheData) {
   const std::vector<uint8_t> clean = Fixture("m1_32k_mono_56.mp3");
   const std::vector<size_t> starts = FrameStarts(clean);

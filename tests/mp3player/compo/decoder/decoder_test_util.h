@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "mp3player/compo/decoder/decoder.h"
+#include "tools/difftest/pcm_difference.h"
 
 inline std::vector<uint8_t> ReadFixture(const std::string& name) {
   std::ifstream in(std::string(KORVA_TEST_DATA) + "/" + name, std::ios::binary);
