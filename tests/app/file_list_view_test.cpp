@@ -139,6 +139,7 @@ TEST_F(FileListViewTest, TheTimeAndPathActionsSortByDateAndByFolderAndName) {
   file_list_->AddFileRow(Path("b"), "x.mp3");
   file_list_->AddFileRow(Path("a"), "z.mp3");
   file_list_->AddFileRow(Path("a"), "y.mp3");
+  file_list_->ShowPendingRows();
 
   sort_actions_[4]->trigger();
   EXPECT_EQ(file_list_->SortMark(fcDate), 1);
