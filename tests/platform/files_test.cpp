@@ -89,7 +89,9 @@ TEST(FilesTest, ListingMatchesWildcardsWithoutRegardToCase) {
     WriteBytes(dir / name, "");
   }
   std::filesystem::create_directory(dir / "folder.mp3");
+#ifndef _WIN32  // Windows folders hold no named pipes.
   ASSERT_EQ(mkfifo((dir / "pipe.mp3").c_str(), 0644), 0);  // opening it would wait for a writer
+#endif
   std::vector<std::string> names = ListFiles(dir.path(), "*.mp3");
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"B.MP3", "a.mp3", "c.Mp3", "曲.mp3"}));

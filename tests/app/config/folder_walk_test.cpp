@@ -29,8 +29,10 @@ TEST(FolderWalkTest, ListsMp3FilesInAnyCaseFolderBeforeItsSubfolders) {
   fs::create_directories(root / "sub/deeper");
   for (const char* name : {"a.MP3", "b.mp3", "c.mp3.bak", "sub/d.mp3", "sub/deeper/e.Mp3"})
     WriteBytes(root / name, "x");
+#ifndef _WIN32  // Windows folders hold no named pipes.
   // A named pipe is neither a folder nor an MP3 file, and looking at it must not block.
   ASSERT_EQ(mkfifo((root / "pipe").c_str(), 0600), 0);
+#endif
 
   std::vector<std::string> found = WalkAll(root);
   ASSERT_EQ(found.size(), 4u);
@@ -52,6 +54,8 @@ TEST(FolderWalkTest, ReadsEveryFolderOnceWhateverLinksLeadToIt) {
   EXPECT_EQ(folders, 3u);
 }
 
+// Folder permissions are POSIX's; a Windows folder is closed through its access control list.
+#ifndef _WIN32
 TEST(FolderWalkTest, AnUnreadableFolderContributesNothingAndTheWalkGoesOn) {
   if (geteuid() == 0) GTEST_SKIP() << "the superuser reads every folder";
   TTempDir root;
@@ -62,6 +66,7 @@ TEST(FolderWalkTest, AnUnreadableFolderContributesNothingAndTheWalkGoesOn) {
   fs::permissions(root / "closed", fs::perms::none);
   EXPECT_EQ(WalkAll(root), std::vector<std::string>{"open/song.mp3"});
 }
+#endif
 
 TEST(FolderWalkTest, OneTrailingSeparatorIsRemovedButARootKeepsIt) {
   EXPECT_EQ(SearchFolderFromInput("/home/music/"), "/home/music");

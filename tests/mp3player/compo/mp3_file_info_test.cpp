@@ -93,7 +93,8 @@ TEST(Mp3FileInfoTest, FilesWithoutUsableHeaders) {
 }
 
 // A named pipe is no file to read: opening it must neither wait for a writer nor count as a
-// file without frames.
+// file without frames. Windows folders hold no named pipes.
+#ifndef _WIN32
 TEST(Mp3FileInfoTest, ANamedPipeIsReadAtOnceAsUnreadable) {
   TempDir dir;
   const std::string pipe = dir.Write("x.mp3", "");
@@ -111,6 +112,7 @@ TEST(Mp3FileInfoTest, ANamedPipeIsReadAtOnceAsUnreadable) {
   }
   EXPECT_FALSE(reading.get());
 }
+#endif
 
 TEST(Mp3FileInfoTest, TrailingBlanksAreTrimmedFromAlbumYearAndComment) {
   TempDir dir;
