@@ -26,6 +26,13 @@ inline std::string ShellWord(const std::string& text) {
 #endif
 }
 
+// The shell's name of the device that discards what is written to it.
+#ifdef _WIN32
+inline constexpr char kNullDevice[] = "NUL";
+#else
+inline constexpr char kNullDevice[] = "/dev/null";
+#endif
+
 // Runs a command line in the system's shell and collects its standard output; standard error is
 // dropped so that the tests compare only what the tool promises to print. On Windows the line
 // goes to the wide form, so that arguments outside the ANSI code page reach the tool whole.

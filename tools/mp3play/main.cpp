@@ -16,6 +16,7 @@
 #include "mp3player/compo/exception_display.h"
 #include "mp3player/compo/player/mp3_player.h"
 #include "platform/queue_dispatcher.h"
+#include "tools/tool_main.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -146,7 +147,7 @@ int Play(const Options& options) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int ToolMain(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, options)) return Usage();
   if (!options.wav.empty() && options.seekMs >= 0) {

@@ -42,6 +42,9 @@ TEST(FolderWalkTest, ListsMp3FilesInAnyCaseFolderBeforeItsSubfolders) {
 }
 
 TEST(FolderWalkTest, ReadsEveryFolderOnceWhateverLinksLeadToIt) {
+#ifdef _WIN32
+  GTEST_SKIP() << "symbolic links need a privilege on Windows, and Wine cannot make them";
+#endif
   TTempDir root;
   fs::create_directories(root / "music/album");
   WriteBytes(root / "music/album/song.mp3", "x");
@@ -69,10 +72,11 @@ TEST(FolderWalkTest, AnUnreadableFolderContributesNothingAndTheWalkGoesOn) {
 #endif
 
 TEST(FolderWalkTest, OneTrailingSeparatorIsRemovedButARootKeepsIt) {
-  EXPECT_EQ(SearchFolderFromInput("/home/music/"), "/home/music");
-  EXPECT_EQ(SearchFolderFromInput("/home/music//"), "/home/music/");
-  EXPECT_EQ(SearchFolderFromInput("/home/music"), "/home/music");
-  EXPECT_EQ(SearchFolderFromInput("/"), "/");
+  const std::string music = kSep + "home" + kSep + "music";
+  EXPECT_EQ(SearchFolderFromInput(music + kSep), music);
+  EXPECT_EQ(SearchFolderFromInput(music + kSep + kSep), music + kSep);
+  EXPECT_EQ(SearchFolderFromInput(music), music);
+  EXPECT_EQ(SearchFolderFromInput(kSep), kSep);
 }
 
 }  // namespace

@@ -56,14 +56,18 @@ TEST(ConfigNamesTest, ListConfigsTakesOnlyKorvaPlaylists) {
   WriteBytes(dir / "short.m3u", "#EXTM3U\r\n");
   WriteBytes(dir / "empty.m3u", "");
   WriteBytes(dir / "other.txt", "#EXTM3U\r\n#KORVA\r\n");
+#ifndef _WIN32  // Windows file names are always text.
   // A name that is not text (here Shift-JIS on a UTF-8 system) could not lead back to its file.
   WriteBytes(dir / "\x83\x66\x83\x82.m3u", "#EXTM3U\r\n#KORVA\r\n");
+#endif
   TFakePrompts prompts;
   std::vector<std::string> names = ListConfigs(dir.path(), prompts);
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"good", "表ソ"}));
+#ifndef _WIN32
   EXPECT_EQ(prompts.Messages,
             std::vector<std::string>{(dir / "デモ.m3u") + kMsgConfigNameUnreadable});
+#endif
   EXPECT_EQ(ConfigFileName("good", dir.path()), dir / "good.m3u");
   EXPECT_EQ(ConfigFileName("new", dir.path()), dir / "new.m3u");
   // Each listed name leads to its own file, whatever the letter case of the extension (Windows

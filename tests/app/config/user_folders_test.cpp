@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/files.h"
 #include "tests/platform/temp_dir.h"
 
 namespace {
@@ -37,7 +38,7 @@ TEST_F(UserFoldersTest, CopiesConfigurationsAndSettingsOnceAndKeepsTheOriginals)
   EXPECT_EQ(ReadBytes(root_ / "config/Korva.ini"), "[DEFAULT]\r\nVolume=7\r\n");
 
   // Later starts copy nothing: a deleted configuration stays deleted, changed settings stay.
-  std::filesystem::remove(root_ / "data/戦い.m3u");
+  ASSERT_TRUE(FileDelete(root_ / "data/戦い.m3u"));
   WriteBytes(root_ / "config/Korva.ini", "[DEFAULT]\r\nVolume=9\r\n");
   Copy();
   EXPECT_EQ(TakeSnapshot(root_ / "data"), (TSnapshot{{"mine.m3u", "person's own"}}));
