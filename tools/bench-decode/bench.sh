@@ -18,10 +18,8 @@ done
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-# Music-like material: pink noise, different in the two channels, under a sweeping tone.
-sox -n -r 44100 -c 2 -b 16 "$tmp/noise.wav" synth 300 pinknoise pinknoise gain -16
-sox -n -r 44100 -c 2 -b 16 "$tmp/tone.wav" synth 300 sine 220-1760 sine 330-990 gain -10
-sox -m "$tmp/noise.wav" "$tmp/tone.wav" "$tmp/source.wav"
+source "$top/tools/bench-decode/music_source.sh"
+music_source "$tmp" 300
 lame --quiet -b 128 "$tmp/source.wav" "$tmp/bench.mp3"
 
 source "$top/tools/bench-decode/compare.sh"

@@ -19,9 +19,8 @@ done
 
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
-sox -n -r 44100 -c 2 -b 16 "$tmp/noise.wav" synth 30 pinknoise pinknoise gain -16
-sox -n -r 44100 -c 2 -b 16 "$tmp/tone.wav" synth 30 sine 220-1760 sine 330-990 gain -10
-sox -m "$tmp/noise.wav" "$tmp/tone.wav" "$tmp/source.wav"
+source "$top/tools/bench-decode/music_source.sh"
+music_source "$tmp" 30
 export KORVA_AUDIO=null
 for rate in 128 320; do
   lame --quiet -b "$rate" "$tmp/source.wav" "$tmp/$rate.mp3"
