@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "mp3player/compo/mp3_info.h"
+#include "mp3player/compo/info/mp3_info.h"
 #include "platform/files.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "mp3player/compo/mp3_file_info.h"
+#include "mp3player/compo/info/mp3_file_info.h"
 
 class TMP3Info;
 

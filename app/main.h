@@ -12,7 +12,7 @@
 #include "app/file_list_view.h"
 #include "app/qt_dispatcher.h"
 #include "app/settings.h"
-#include "mp3player/compo/mp3_info.h"
+#include "mp3player/compo/info/mp3_info.h"
 #include "mp3player/compo/player/mp3_player.h"
 #include "platform/prompts.h"
 

@@ -12,8 +12,8 @@ export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 KORVA_AUDIO=
 ctest --test-dir build-asan -j2 --output-on-failure
 
 echo "== mp3info on the test files and fuzz seeds"
-build-asan/tools/mp3info/mp3info tests/mp3player/compo/data/* tools/fuzz/seeds/*/* >/dev/null
-build-asan/tools/mp3info/mp3info --player tests/mp3player/compo/data/* tools/fuzz/seeds/*/* >/dev/null
+build-asan/tools/mp3info/mp3info tests/mp3player/compo/info/data/* tools/fuzz/seeds/*/* >/dev/null
+build-asan/tools/mp3info/mp3info --player tests/mp3player/compo/info/data/* tools/fuzz/seeds/*/* >/dev/null
 
 echo "== mp3decode --null on the decoder fixtures and seeds"
 # A corrupt stream may end mp3decode with an error of its own; only the sanitizers' exit code,

@@ -13,7 +13,6 @@ export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
 export KORVA_AUDIO=null
 for target in "${targets[@]}"; do
   echo "== $target"
-  binary=build-tsan/tests/mp3player/compo/"$target"
-  [[ -x $binary ]] || binary=build-tsan/tests/mp3player/compo/player/"$target"
+  binary=$(echo build-tsan/tests/mp3player/compo/*/"$target")
   "$binary" --gtest_brief=1
 done

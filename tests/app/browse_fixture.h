@@ -17,7 +17,7 @@
 #include "app/config_view.h"
 #include "app/file_list_view.h"
 #include "controls/folder_tree_view.h"
-#include "mp3player/compo/mp3_info.h"
+#include "mp3player/compo/info/mp3_info.h"
 #include "tests/app/config/fake_prompts.h"
 
 // The widgets, actions and data of the main window's browsing half, built without the window,

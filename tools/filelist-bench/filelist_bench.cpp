@@ -5,7 +5,7 @@
 #include <string>
 
 #include "app/file_row.h"
-#include "mp3player/compo/mp3_info.h"
+#include "mp3player/compo/info/mp3_info.h"
 #include "platform/files.h"
 
 int main(int argc, char** argv) {

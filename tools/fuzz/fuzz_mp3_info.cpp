@@ -6,9 +6,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "mp3player/compo/memory_stream.h"
-#include "mp3player/compo/mp3_info.h"
-#include "mp3player/compo/stream_reader.h"
+#include "mp3player/compo/io/memory_stream.h"
+#include "mp3player/compo/info/mp3_info.h"
+#include "mp3player/compo/io/stream_reader.h"
 
 namespace {
 

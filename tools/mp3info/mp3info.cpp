@@ -13,10 +13,10 @@
 #include <string_view>
 #include <vector>
 
-#include "mp3player/compo/file_stream.h"
-#include "mp3player/compo/mp3_file_info.h"
-#include "mp3player/compo/mp3_info.h"
-#include "mp3player/compo/stream_reader.h"
+#include "mp3player/compo/io/file_stream.h"
+#include "mp3player/compo/info/mp3_file_info.h"
+#include "mp3player/compo/info/mp3_info.h"
+#include "mp3player/compo/io/stream_reader.h"
 #include "platform/utf8.h"
 #include "tools/tool_main.h"
 

@@ -9,7 +9,7 @@
 #include <exception>
 #include <string>
 
-#include "mp3player/compo/sound_out.h"
+#include "mp3player/compo/output/sound_out.h"
 #include "platform/files.h"
 #include "tools/playwav/wave_file.h"
 #include "tools/tool_main.h"

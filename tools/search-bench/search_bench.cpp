@@ -17,7 +17,7 @@
 #include "app/config/korva_config.h"
 #include "app/file_list_view.h"
 #include "controls/folder_tree_view.h"
-#include "mp3player/compo/mp3_info.h"
+#include "mp3player/compo/info/mp3_info.h"
 #include "platform/files.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "mp3player/compo/genre_table.h"
+#include "mp3player/compo/info/genre_table.h"
 
 #include <iterator>
 

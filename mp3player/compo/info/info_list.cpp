@@ -1,4 +1,4 @@
-#include "mp3player/compo/info_list.h"
+#include "mp3player/compo/info/info_list.h"
 
 #include <algorithm>
 

@@ -1,12 +1,12 @@
-#include "mp3player/compo/mp3_file_info.h"
+#include "mp3player/compo/info/mp3_file_info.h"
 
 #include <exception>
 #include <vector>
 
 #include "mp3player/compo/decoder/frame_header.h"
-#include "mp3player/compo/file_stream.h"
-#include "mp3player/compo/mp3_info.h"
-#include "mp3player/compo/tag_text.h"
+#include "mp3player/compo/io/file_stream.h"
+#include "mp3player/compo/info/mp3_info.h"
+#include "mp3player/compo/info/tag_text.h"
 #include "platform/files.h"
 
 namespace {

@@ -1,12 +1,12 @@
-#include "mp3player/compo/mp3_info.h"
+#include "mp3player/compo/info/mp3_info.h"
 
 #include <algorithm>
 
 #include "mp3player/compo/assertion.h"
 #include "mp3player/compo/decoder/frame_header.h"
-#include "mp3player/compo/file_stream.h"
+#include "mp3player/compo/io/file_stream.h"
 #include "mp3player/compo/format_error.h"
-#include "mp3player/compo/stream_reader.h"
+#include "mp3player/compo/io/stream_reader.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/utf8.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "mp3player/compo/info_list.h"
+#include "mp3player/compo/info/info_list.h"
 
 class TMPStreamReader;
 

@@ -2,9 +2,9 @@
 // its frames read; other versions are passed whole.
 
 #include "mp3player/compo/byte_order.h"
-#include "mp3player/compo/mp3_info.h"
-#include "mp3player/compo/stream_reader.h"
-#include "mp3player/compo/tag_text.h"
+#include "mp3player/compo/info/mp3_info.h"
+#include "mp3player/compo/io/stream_reader.h"
+#include "mp3player/compo/info/tag_text.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <string>
 
 #include "mp3player/compo/assertion.h"
-#include "mp3player/compo/genre_table.h"
-#include "mp3player/compo/mp3_info.h"
-#include "mp3player/compo/stream_reader.h"
-#include "mp3player/compo/tag_text.h"
+#include "mp3player/compo/info/genre_table.h"
+#include "mp3player/compo/info/mp3_info.h"
+#include "mp3player/compo/io/stream_reader.h"
+#include "mp3player/compo/info/tag_text.h"
 
 namespace {
 

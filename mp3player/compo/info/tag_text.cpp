@@ -1,4 +1,4 @@
-#include "mp3player/compo/tag_text.h"
+#include "mp3player/compo/info/tag_text.h"
 
 #include <charconv>
 

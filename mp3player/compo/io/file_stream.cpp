@@ -1,4 +1,4 @@
-#include "mp3player/compo/file_stream.h"
+#include "mp3player/compo/io/file_stream.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "mp3player/compo/stream.h"
+#include "mp3player/compo/io/stream.h"
 
 // A regular file opened for reading while other programs may read it too. Opening never waits;
 // opening something else than a regular file, and reading failures, raise std::system_error with

@@ -1,4 +1,4 @@
-#include "mp3player/compo/memory_stream.h"
+#include "mp3player/compo/io/memory_stream.h"
 
 #include <algorithm>
 #include <cstring>

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "mp3player/compo/stream.h"
+#include "mp3player/compo/io/stream.h"
 
 // A stream over bytes that the caller keeps alive, for data already in memory.
 class TMPMemoryStream : public TMPStream {

@@ -1,4 +1,4 @@
-#include "mp3player/compo/stream_reader.h"
+#include "mp3player/compo/io/stream_reader.h"
 
 #include <algorithm>
 #include <cstring>

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "mp3player/compo/stream.h"
+#include "mp3player/compo/io/stream.h"
 
 // A ring buffer of fixed capacity in front of a stream. Callers look at the next bytes as one
 // contiguous block (`Ensure`, `Data`) and move on by skipping or seeking; `Position` is the

@@ -1,4 +1,4 @@
-#include "mp3player/compo/sound_out.h"
+#include "mp3player/compo/output/sound_out.h"
 
 #include <algorithm>
 #include <cerrno>

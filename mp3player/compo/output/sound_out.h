@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "mp3player/compo/loop_thread.h"
-#include "mp3player/compo/sync.h"
+#include "mp3player/compo/threads/loop_thread.h"
+#include "mp3player/compo/threads/sync.h"
 #include "platform/audio_device.h"
 
 // A wave output call failed: "<device's error text>(<operation>)".

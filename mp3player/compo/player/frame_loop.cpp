@@ -1,10 +1,10 @@
-#include "mp3player/compo/frame_loop.h"
+#include "mp3player/compo/player/frame_loop.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "mp3player/compo/mp3_info.h"
-#include "mp3player/compo/stream_reader.h"
+#include "mp3player/compo/info/mp3_info.h"
+#include "mp3player/compo/io/stream_reader.h"
 
 namespace {
 

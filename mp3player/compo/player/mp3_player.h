@@ -14,12 +14,12 @@
 #include <string>
 #include <vector>
 
-#include "mp3player/compo/frame_loop.h"
-#include "mp3player/compo/loop_thread.h"
-#include "mp3player/compo/mp3_info.h"
-#include "mp3player/compo/sound_out.h"
-#include "mp3player/compo/stream_reader.h"
-#include "mp3player/compo/sync.h"
+#include "mp3player/compo/player/frame_loop.h"
+#include "mp3player/compo/threads/loop_thread.h"
+#include "mp3player/compo/info/mp3_info.h"
+#include "mp3player/compo/output/sound_out.h"
+#include "mp3player/compo/io/stream_reader.h"
+#include "mp3player/compo/threads/sync.h"
 
 class IDispatcher;
 class IAudioBackend;

@@ -1,4 +1,4 @@
-#include "mp3player/compo/loop_thread.h"
+#include "mp3player/compo/threads/loop_thread.h"
 
 #include <system_error>
 #include <utility>

@@ -10,7 +10,7 @@
 #include <thread>
 #include <unordered_map>
 
-#include "mp3player/compo/sync.h"
+#include "mp3player/compo/threads/sync.h"
 
 // Command codes of the loop thread (user-message numbers, WM_USER + offset).
 inline constexpr uint32_t MPM_QUIT = 0x41E;

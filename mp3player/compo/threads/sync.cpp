@@ -1,4 +1,4 @@
-#include "mp3player/compo/sync.h"
+#include "mp3player/compo/threads/sync.h"
 
 #include <algorithm>
 #include <atomic>

@@ -64,7 +64,7 @@ write("fuzz_frame_header", "mpeg25.mp3", frames(3, b"\xff\xe3\x18\x00", 72))
 write("fuzz_frame_header", "layer1.mp3", frames(3, b"\xff\xff\x1a\x00", 48))
 
 # One real encoder's output: lame's ID3v2 and ID3v1 tags around a Xing frame.
-with open(os.path.join(HERE, "../../../tests/mp3player/compo/data/lame_tags.mp3"), "rb") as f:
+with open(os.path.join(HERE, "../../../tests/mp3player/compo/info/data/lame_tags.mp3"), "rb") as f:
     write("fuzz_mp3_info", "lame_tags.mp3", f.read())
 
 # Text files as Korva and other programs write them: Shift-JIS (with half-width katakana whose

@@ -1,4 +1,4 @@
-#include "mp3player/compo/mp3_file_info.h"
+#include "mp3player/compo/info/mp3_file_info.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 
 #include "mp3_info_test_util.h"
 #include "mp3player/compo/format_error.h"
-#include "mp3player/compo/mp3_info.h"
+#include "mp3player/compo/info/mp3_info.h"
 
 namespace {
 

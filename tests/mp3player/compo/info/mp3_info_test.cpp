@@ -1,4 +1,4 @@
-#include "mp3player/compo/mp3_info.h"
+#include "mp3player/compo/info/mp3_info.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include "mp3_info_test_util.h"
 #include "mp3player/compo/assertion.h"
 #include "mp3player/compo/format_error.h"
-#include "mp3player/compo/memory_stream.h"
-#include "mp3player/compo/stream_reader.h"
+#include "mp3player/compo/io/memory_stream.h"
+#include "mp3player/compo/io/stream_reader.h"
 
 namespace {
 

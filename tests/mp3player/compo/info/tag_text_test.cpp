@@ -1,10 +1,10 @@
-#include "mp3player/compo/tag_text.h"
+#include "mp3player/compo/info/tag_text.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "mp3player/compo/genre_table.h"
+#include "mp3player/compo/info/genre_table.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "mp3player/compo/stream_reader.h"
+#include "mp3player/compo/io/stream_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "mp3player/compo/assertion.h"
-#include "mp3player/compo/memory_stream.h"
+#include "mp3player/compo/io/memory_stream.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "mp3player/compo/sync.h"
+#include "mp3player/compo/threads/sync.h"
 #include "platform/audio_queue_device.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "mp3player/compo/sound_out.h"
+#include "mp3player/compo/output/sound_out.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "platform/files.h"
-#include "tests/mp3player/compo/fake_audio.h"
+#include "tests/mp3player/compo/output/fake_audio.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // The player's frame loop over streams with garbage, changed headers, free format and a cut-off
 // end.
-#include "mp3player/compo/frame_loop.h"
+#include "mp3player/compo/player/frame_loop.h"
 
 #include <gtest/gtest.h>
 
@@ -9,14 +9,14 @@
 #include <string>
 #include <vector>
 
-#include "mp3player/compo/memory_stream.h"
-#include "mp3player/compo/stream_reader.h"
-#include "tests/mp3player/compo/frame_starts.h"
+#include "mp3player/compo/io/memory_stream.h"
+#include "mp3player/compo/io/stream_reader.h"
+#include "tests/mp3player/compo/player/frame_starts.h"
 
 namespace {
 
 std::vector<uint8_t> Fixture(const std::string& name) {
-  std::ifstream in(std::string(KORVA_TEST_DATA) + "/../decoder/data/layer3/" + name,
+  std::ifstream in(std::string(KORVA_TEST_DATA) + "/../../decoder/data/layer3/" + name,
                    std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }

@@ -22,7 +22,7 @@ inline std::string PlayerData(const std::string& name) {
 
 // The files the other player component tests read.
 inline std::string CompoData(const std::string& name) {
-  return std::string(KORVA_TEST_DATA) + "/../../data/" + name;
+  return std::string(KORVA_TEST_DATA) + "/../../info/data/" + name;
 }
 
 inline std::vector<uint8_t> ReadBytes(const std::string& path) {
