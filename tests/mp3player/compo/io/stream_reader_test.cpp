@@ -43,7 +43,7 @@ TEST(StreamReaderTest, PreconditionsRaiseAssertionFailure) {
     reader.Attach(nullptr, true);
     FAIL();
   } catch (const TMPAssertionError& e) {
-    EXPECT_NE(std::string(e.what()).find("Assertion failure (mp3player/compo/stream_reader.cpp"),
+    EXPECT_NE(std::string(e.what()).find("Assertion failure (mp3player/compo/io/stream_reader.cpp"),
               std::string::npos);
   }
   auto bytes = Sequence(10);
