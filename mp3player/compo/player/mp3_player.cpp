@@ -159,7 +159,13 @@ void TMP3Player::OpenStream(TMPStream* stream, uint32_t flags) {
 }
 
 void TMP3Player::OpenNamedStream(TMPStream* stream, uint32_t flags, const std::string& name) {
-  Close();
+  try {
+    Close();
+  } catch (...) {
+    // The stream was handed over: it must not outlive a failed switch to it.
+    if (flags & kOwnsStream) delete stream;
+    throw;
+  }
   fileName_ = name;
   source_ = stream;
   sourceFlags_ = flags;

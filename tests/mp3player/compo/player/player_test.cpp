@@ -18,6 +18,7 @@
 #include "mp3player/compo/io/memory_stream.h"
 #include "mp3player/compo/player/notifier.h"
 #include "mp3player/compo/io/stream_reader.h"
+#include "tests/mp3player/compo/output/fake_audio.h"
 #include "tests/mp3player/compo/player/frame_starts.h"
 #include "tests/mp3player/compo/player/player_fixture.h"
 
@@ -307,6 +308,28 @@ TEST_F(Player, SeeksCrossAGapThatPlaybackCrosses) {
   EXPECT_GE(player.Position(), 2000);
   EXPECT_LE(player.Position(), 2000 + 27);
   player.Stop();
+}
+
+// The new file's stream is freed when the old file cannot be stopped on the way to it.
+TEST(PlayerSwitch, AFailedStopOfTheOldFileFreesTheNewStream) {
+  struct TFreedStream : TTestStream {
+    TFreedStream(std::vector<uint8_t> bytes, bool& freed)
+        : TTestStream(std::move(bytes)), freed_(freed) {}
+    ~TFreedStream() override { freed_ = true; }
+    bool& freed_;
+  };
+  TFakeAudioBackend backend;
+  TQueueDispatcher dispatcher;
+  TMP3Player player(dispatcher, &backend);
+  player.SetAutoPlay(false);
+  player.SetFileName(CompoData("plain.mp3"));
+  player.Play();
+  backend.failReset = true;
+  bool freed = false;
+  auto* stream = new TFreedStream(ReadBytes(CompoData("layer2.mp3")), freed);
+  EXPECT_ANY_THROW(player.OpenStream(stream, TMP3Player::kSeekable | TMP3Player::kOwnsStream));
+  EXPECT_TRUE(freed);
+  EXPECT_FALSE(player.Opened());
 }
 
 TEST_F(Player, AReadErrorWhilePlayingGivesOneMessageAndAFailure) {
