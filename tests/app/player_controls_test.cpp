@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QThread>
@@ -231,6 +232,19 @@ TEST_F(PlayerControlsTest, TheVolumePopUpShowsFullVolumeAtTheTop) {
   EXPECT_EQ(form_->FormPlayerVolumeDlg->width(), form_->ToolButtonVolume->width());
   form_->FormPlayerVolumeDlg->TrackBarVolume->setValue(0);
   EXPECT_EQ(form_->Mp3Player->Volume(), 100);
+}
+
+// The filled part of the volume groove is the volume: below the thumb, growing upwards.
+TEST_F(PlayerControlsTest, TheVolumeGrooveFillsBelowTheThumb) {
+  form_->Mp3Player->SetVolume(30);
+  form_->ToolButtonVolume->click();
+  const QImage bar = form_->FormPlayerVolumeDlg->TrackBarVolume->grab().toImage();
+  const auto fill = [&](double height) {  // how much the groove is coloured there
+    const QRgb pixel = bar.pixel(bar.width() / 2, static_cast<int>(height * bar.height()));
+    return qBlue(pixel) - qRed(pixel);
+  };
+  EXPECT_GT(fill(0.95), fill(0.05) + 40);
+  EXPECT_GT(fill(0.95), fill(0.50) + 40) << "the thumb stands at 70 % of the way down";
 }
 
 TEST_F(PlayerControlsTest, TheInformationPopUpListsTheFileAndClosesAfterThePointerLeft) {
