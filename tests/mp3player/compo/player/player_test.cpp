@@ -137,7 +137,9 @@ TEST_F(Player, StreamFactsXingHeaderAndTitle) {
   player.SetFileName(PlayerData("vbr.mp3"));
   EXPECT_EQ(player.Bitrate(), 0);
   EXPECT_EQ(player.Duration(), 40 * 1152 * 1000 / 44100);
-
+  // LAME's "Info" header marks a constant bit rate, which stays told.
+  player.SetFileName(PlayerData("cbr_info.mp3"));
+  EXPECT_EQ(player.Bitrate(), 64000);
   player.Close();
 }
 
