@@ -208,6 +208,25 @@ TEST(VbrHeader, IsNeverReadPastTheFrame) {
   EXPECT_FALSE(MPReadVbrHeader(vbri.data(), 36 + 17, header).found);
 }
 
+// The playing time from the stream facts alone, as the file list has them: exact from a frame
+// count, else the audio bytes at the first frame's bit rate.
+TEST(VbrHeader, StreamDurationFromTheFrameCountOrTheBytes) {
+  const std::vector<uint8_t> bytes = ReadBytes(PlayerData("vbr.mp3"));
+  TMPAudioHeader header;
+  const int32_t size = MPParseHeader(bytes.data(), 0, header) + MPPaddingBytes(header);
+  const TMPVbrHeader vbr = MPReadVbrHeader(bytes.data(), size, header);
+  EXPECT_EQ(MPStreamDurationMs(header, vbr, 0), 40 * 1152 * 1000 / 44100);
+  EXPECT_EQ(MPStreamDurationMs(header, TMPVbrHeader(), 16000), 1000);  // 128 kbit/s
+  EXPECT_EQ(MPStreamDurationMs(header, TMPVbrHeader(), 0), 0);
+
+  // MPEG-2 Layer III frames hold 576 samples.
+  const std::vector<uint8_t> mpeg2 = ReadBytes(PlayerData("tone3s.mp3"));
+  MPParseHeader(mpeg2.data(), 0, header);
+  TMPVbrHeader counted;
+  counted.frames = 100;
+  EXPECT_EQ(MPStreamDurationMs(header, counted, 0), 100 * 576 * 1000 / 22050);
+}
+
 TEST_F(Player, PropertiesIgnoreValuesOutOfRange) {
   player.SetChangePosStep(99);
   EXPECT_EQ(player.ChangePosStep(), 400);
