@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <array>
 #include <functional>
@@ -208,6 +209,7 @@ class TFormMain : public QMainWindow {
   void DestroyPlayer();
   std::string ChosenPlayFile(bool hasSender) const;
   void RunPlayerCommand(const std::function<void()>& command);
+  void StartPreview(const std::function<void()>& command);
   void Mp3PlayerChangeStatus();
   void Mp3PlayerChangePosition();
   void Mp3PlayerEndPlay(TMP3EndPlayReason reason);
@@ -230,4 +232,5 @@ class TFormMain : public QMainWindow {
   int pixelsPerInch_ = 96;
   bool terminationRequested_ = false;
   bool updatingTrackBar_ = false;  // set while the player's position moves the bar
+  QElapsedTimer previewStarted_;   // since the last Play of a preview
 };

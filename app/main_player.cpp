@@ -5,10 +5,13 @@
 #include <QMouseEvent>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <algorithm>
+#include <filesystem>
 
 #include "app/main.h"
 #include "app/mp3fileinfodlg.h"
 #include "app/playervolumedlg.h"
+#include "controls/folder_listing.h"
 #include "controls/seek_track_bar.h"
 #include "mp3player/compo/exception_display.h"
 #include "platform/files.h"
@@ -21,6 +24,31 @@ namespace {
 constexpr int kResumeThresholdMs = 1000;
 // The bar's page is this part of the file.
 constexpr int kPagesPerFile = 15;
+// One notch of the mouse wheel on the position bar moves this far.
+constexpr int kWheelStepMs = 5000;
+// A preview that ends sooner after its start is not repeated: a file that holds next to no
+// sound would otherwise start again and again for ever.
+constexpr qint64 kShortestRepeatMs = 1000;
+
+// What the person is told, after the path, of a file that cannot be played.
+constexpr const char* kMsgFileGone =
+    "\nが見つかりません。削除されたか移動されたようです。フォルダを開き直してください。";
+constexpr const char* kMsgLinkDangles =
+    "\nはリンクですが、リンク先のファイルがありません。リンク先を確かめてください。";
+constexpr const char* kMsgNotAFile =
+    "\nは通常のファイルではない（名前付きパイプなど）ため再生できません。"
+    "MP3 ファイルを選んでください。";
+
+// Why `file` cannot be played, as the person is told it; empty when it is a file to try.
+std::string UnplayableReason(const std::string& file) {
+  namespace fs = std::filesystem;
+  const fs::path path(reinterpret_cast<const char8_t*>(file.c_str()));
+  std::error_code error;
+  const fs::file_status target = fs::status(path, error);
+  if (fs::is_regular_file(target)) return {};
+  if (fs::exists(target)) return file + kMsgNotAFile;
+  return file + (fs::is_symlink(fs::symlink_status(path, error)) ? kMsgLinkDangles : kMsgFileGone);
+}
 
 // Calls a handler when a mouse button goes down on the watched widget.
 class TMouseDownFilter : public QObject {
@@ -73,6 +101,7 @@ void TFormMain::CreatePlayer() {
   connect(FileList.get(), &TFileListView::FileDoubleClicked, this,
           [this] { ActionPlayMp3Execute(false); });
   connect(TrackBarPlayer, &QSlider::valueChanged, this, &TFormMain::TrackBarPlayerChange);
+  TrackBarPlayer->SetWheelStep(kWheelStepMs);
   // The bar never keeps the keyboard focus; the lists keep it for Enter.
   TrackBarPlayer->setFocusPolicy(Qt::NoFocus);
   connect(ToolButtonVolume, &QToolButton::clicked, this, &TFormMain::ToolButtonVolumeClick);
@@ -107,9 +136,13 @@ std::string TFormMain::ChosenPlayFile(bool hasSender) const {
 
 void TFormMain::ActionPlayMp3Execute(bool hasSender) {
   const std::string file = ChosenPlayFile(hasSender);
-  if (!FileExists(file)) return;
-  RunPlayerCommand([&] {
-    if (!SameText(Mp3Player->FileName(), file)) {
+  if (file.empty()) return;
+  if (const std::string reason = UnplayableReason(file); !reason.empty()) {
+    Prompts().ShowMessage(reason);
+    return;
+  }
+  StartPreview([&] {
+    if (!SamePath(Mp3Player->FileName(), file)) {
       Mp3Player->Close();
       Mp3Player->SetFileName(file);
     } else if (ToolButtonPlay->isEnabled()) {
@@ -126,6 +159,11 @@ void TFormMain::ActionPlayMp3Execute(bool hasSender) {
 
 void TFormMain::ActionStopPlayerExecute() {
   RunPlayerCommand([this] { Mp3Player->Stop(); });
+}
+
+void TFormMain::StartPreview(const std::function<void()>& command) {
+  previewStarted_.start();
+  RunPlayerCommand(command);
 }
 
 // A file that cannot be played (not MPEG audio, unreadable, gone) is reported once; the
@@ -161,12 +199,15 @@ void TFormMain::ShowPlayerPosition(int64_t position, int64_t duration) {
 }
 
 void TFormMain::ShowTime(int64_t position, int64_t duration) {
-  PanelTime->setText(FormatMinutesSeconds(PanelTimeTag != 0 ? duration - position : position));
+  // A position past an estimated duration leaves nothing, not a negative time.
+  const int64_t left = std::max<int64_t>(duration - position, 0);
+  PanelTime->setText(FormatMinutesSeconds(PanelTimeTag != 0 ? left : position));
 }
 
-// A preview repeats until it is stopped.
+// A preview repeats until it is stopped, unless it ended almost as soon as it started.
 void TFormMain::Mp3PlayerEndPlay(TMP3EndPlayReason reason) {
-  if (reason == merSuccessful) RunPlayerCommand([this] { Mp3Player->Play(); });
+  if (reason != merSuccessful || previewStarted_.elapsed() < kShortestRepeatMs) return;
+  StartPreview([this] { Mp3Player->Play(); });
 }
 
 void TFormMain::TrackBarPlayerChange(int position) {

@@ -18,6 +18,11 @@ constexpr int kCloseDelayMs = 1300;
 
 QString TwoDigits(int64_t value) { return QStringLiteral("%1").arg(value, 2, 10, QChar('0')); }
 
+// The player numbers MPEG-2.5 as version 3.
+QString MpegVersionName(int version) {
+  return version == 3 ? QStringLiteral("2.5") : QString::number(version);
+}
+
 }  // namespace
 
 QString FormatMinutesSeconds(int64_t ms) {
@@ -34,7 +39,9 @@ QString Mp3InfoText(const TMp3InfoFacts& facts) {
          QStringLiteral("\n演奏時間: %1").arg(FormatHoursMinutesSeconds(facts.DurationMs)) +
          QStringLiteral("\nビットレート: %1 kBit").arg(facts.Bitrate / 1000) +
          QStringLiteral("\nサンプリングレート: %1 Hz").arg(QLocale().toString(facts.SampleRate)) +
-         QStringLiteral("\n形式: MPEG%1 Layer-%2").arg(facts.MPEGVersion).arg(facts.Layer);
+         QStringLiteral("\n形式: MPEG%1 Layer-%2")
+             .arg(MpegVersionName(facts.MPEGVersion))
+             .arg(facts.Layer);
 }
 
 // As a pop-up it closes by itself when the person clicks anywhere else.

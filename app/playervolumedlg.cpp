@@ -1,6 +1,8 @@
 #include "app/playervolumedlg.h"
 
 #include <QFrame>
+#include <QPainter>
+#include <QStyleOptionSlider>
 #include <QVBoxLayout>
 
 #include "controls/seek_track_bar.h"
@@ -11,6 +13,26 @@ namespace {
 constexpr int kHeight = 120;
 constexpr int kThumbLength = 16;
 
+// The volume bar counts down from the top (position 0 is full volume), so a style would fill its
+// groove from the top down to the thumb: the less volume, the more filled. It is drawn mirrored
+// instead, the thumb in the same place and the groove filled from the bottom up to the thumb.
+class TVolumeTrackBar : public TSeekTrackBar {
+ public:
+  using TSeekTrackBar::TSeekTrackBar;
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    option.subControls = QStyle::SC_SliderGroove | QStyle::SC_SliderHandle;
+    option.upsideDown = !option.upsideDown;
+    option.sliderPosition = option.maximum - option.sliderPosition + option.minimum;
+    option.sliderValue = option.maximum - option.sliderValue + option.minimum;
+    QPainter painter(this);
+    style()->drawComplexControl(QStyle::CC_Slider, &option, &painter, this);
+  }
+};
+
 }  // namespace
 
 TFormPlayerVolumeDlg::TFormPlayerVolumeDlg(TMP3Player& player, int width, QWidget* owner)
@@ -19,7 +41,7 @@ TFormPlayerVolumeDlg::TFormPlayerVolumeDlg(TMP3Player& player, int width, QWidge
   setObjectName("FormPlayerVolumeDlg");
   Panel = new QFrame(this);
   Panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
-  TrackBarVolume = new TSeekTrackBar(Qt::Vertical, Panel);
+  TrackBarVolume = new TVolumeTrackBar(Qt::Vertical, Panel);
   TrackBarVolume->setObjectName("TrackBarVolume");
   TrackBarVolume->setRange(0, 100);
   TrackBarVolume->setSingleStep(5);

@@ -2,8 +2,13 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QWheelEvent>
+#include <cstdlib>
 
 namespace {
+
+// The angle of one notch of a common mouse wheel, in eighths of a degree.
+constexpr int kNotchAngle = 120;
 
 // The action of a key on a reversed horizontal bar; SliderNoAction for keys left to the slider.
 QAbstractSlider::SliderAction ReversedKeyAction(int key) {
@@ -47,4 +52,17 @@ void TSeekTrackBar::focusOutEvent(QFocusEvent* event) {
     setSliderDown(false);
   }
   QSlider::focusOutEvent(event);
+}
+
+void TSeekTrackBar::wheelEvent(QWheelEvent* event) {
+  if (wheel_step_ <= 0) {
+    QSlider::wheelEvent(event);
+    return;
+  }
+  const QPoint angle = event->angleDelta();
+  wheel_angle_ += std::abs(angle.y()) >= std::abs(angle.x()) ? angle.y() : angle.x();
+  const int notches = wheel_angle_ / kNotchAngle;
+  wheel_angle_ %= kNotchAngle;
+  if (notches != 0) setValue(value() + (invertedControls() ? -notches : notches) * wheel_step_);
+  event->accept();
 }

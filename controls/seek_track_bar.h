@@ -5,7 +5,8 @@
 
 // The slider of the play position and the volume. On a horizontal bar the "upward" keys move the
 // thumb to the right, towards larger positions, as a seek bar should; a wheel turned up does so
-// already on Qt's slider, so the wheel is left to it.
+// already on Qt's slider. A bar whose single step is too fine for the wheel (a millisecond on
+// the position bar) can be given a step of its own per wheel notch.
 class TSeekTrackBar : public QSlider {
   Q_OBJECT
 
@@ -20,14 +21,21 @@ class TSeekTrackBar : public QSlider {
   void SetSelEnabled(bool enabled) { sel_enabled_ = enabled; }
   bool HReverse() const { return h_reverse_; }
   void SetHReverse(bool reverse) { h_reverse_ = reverse; }
+  // How far one wheel notch moves the thumb, in the same direction as Qt's slider; 0 leaves the
+  // wheel to the slider (three single steps a notch).
+  int WheelStep() const { return wheel_step_; }
+  void SetWheelStep(int step) { wheel_step_ = step; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
 
  private:
   bool Reversed() const { return h_reverse_ && orientation() == Qt::Horizontal; }
 
   bool sel_enabled_ = false;
   bool h_reverse_ = true;
+  int wheel_step_ = 0;
+  int wheel_angle_ = 0;  // Of a notch turned in parts (fine-grained wheels and touch pads).
 };

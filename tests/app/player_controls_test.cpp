@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QThread>
@@ -11,6 +12,11 @@
 #include <QTreeWidget>
 #include <filesystem>
 #include <functional>
+#include <string>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 #include "app/file_row.h"
 #include "app/mp3fileinfodlg.h"
@@ -36,8 +42,13 @@ class PlayerControlsTest : public testing::Test {
   // the focused file list.
   void SelectFile(const std::filesystem::path& source, const std::string& name) {
     std::filesystem::create_directories(game_.Path("songs"));
-    std::filesystem::copy_file(source, game_.Path("songs") + "/" + name,
+    std::filesystem::copy_file(source, Song(name),
                                std::filesystem::copy_options::overwrite_existing);
+    SelectListed(name);
+  }
+
+  // Lists the songs folder and selects the row of `name` in the focused file list.
+  void SelectListed(const std::string& name) {
     form_->FileList->FillFileList(game_.Path("songs"));
     QTreeWidget* list = form_->ListViewFiles;
     for (int row = 0; row < list->topLevelItemCount(); ++row) {
@@ -46,6 +57,8 @@ class PlayerControlsTest : public testing::Test {
     }
     list->setFocus();
   }
+
+  std::string Song(const std::string& name) { return game_.Path("songs") + "/" + name; }
 
   static bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
     QElapsedTimer clock;
@@ -74,6 +87,8 @@ class PlayerControlsTest : public testing::Test {
 
   const std::filesystem::path song_ = std::filesystem::path(KORVA_DEMO_DIR) / "music/sakura.mp3";
   const std::filesystem::path short_ = std::filesystem::path(KORVA_TEST_DATA) / "browse/alpha.mp3";
+  const std::filesystem::path second_ =
+      std::filesystem::path(KORVA_TEST_DATA) / "../../mp3player/compo/player/data/vbr.mp3";
   TGameFolder game_;
   std::unique_ptr<TFormMain> form_;
 };
@@ -131,12 +146,65 @@ TEST_F(PlayerControlsTest, AnOverriddenSceneCalledWithoutSenderPlaysTheGamesOwnM
 }
 
 TEST_F(PlayerControlsTest, APreviewRepeatsAtItsEnd) {
+  SelectFile(second_, "second.mp3");  // a little over a second
+  form_->ActionPlayMp3->trigger();
+  ASSERT_TRUE(Playing());
+  WaitFor([] { return false; }, 1800);
+  EXPECT_EQ(form_->Mp3Player->Status(), mpsPlaying);
+  EXPECT_FALSE(form_->ToolButtonPlay->isEnabled());
+}
+
+// A preview over in less than a second (next to no sound, say) plays once, not for ever.
+TEST_F(PlayerControlsTest, APreviewShorterThanASecondIsNotRepeated) {
   SelectFile(short_, "short.mp3");  // a quarter of a second
   form_->ActionPlayMp3->trigger();
   ASSERT_TRUE(Playing());
-  WaitFor([] { return false; }, 1200);
-  EXPECT_EQ(form_->Mp3Player->Status(), mpsPlaying);
-  EXPECT_FALSE(form_->ToolButtonPlay->isEnabled());
+  ASSERT_TRUE(Stopped());
+  WaitFor([] { return false; }, 300);
+  EXPECT_EQ(form_->Mp3Player->Status(), mpsStopped);
+}
+
+// On a file system that tells letter case apart, a.mp3 is another file than A.mp3.
+TEST_F(PlayerControlsTest, AFileNamedLikeTheLoadedOneButForCaseIsAnotherFile) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows file names ignore letter case";
+#endif
+  SelectFile(short_, "A.mp3");
+  form_->ActionPlayMp3->trigger();
+  ASSERT_TRUE(Playing());
+  SelectFile(song_, "a.mp3");
+  form_->ActionPlayMp3->trigger();
+  EXPECT_EQ(form_->Mp3Player->FileName(), Song("a.mp3"));
+}
+
+// Play on a listed file that has gone since, on a link whose file has gone or on a named pipe
+// says why, once.
+TEST_F(PlayerControlsTest, PlayOnAFileThatIsGoneSaysWhyOnce) {
+  SelectFile(short_, "gone.mp3");
+  std::filesystem::remove(Song("gone.mp3"));
+  form_->ActionPlayMp3->trigger();
+  ASSERT_EQ(game_.Prompts.Messages.size(), 1u);
+  EXPECT_EQ(game_.Prompts.Messages[0], Song("gone.mp3") +
+                                           "\nが見つかりません。削除されたか移動されたようです。"
+                                           "フォルダを開き直してください。");
+  EXPECT_FALSE(form_->Mp3Player->Opened());
+#ifndef _WIN32
+  SelectFile(short_, "target.mp3");
+  std::filesystem::create_symlink(Song("target.mp3"), Song("link.mp3"));
+  SelectListed("link.mp3");
+  std::filesystem::remove(Song("target.mp3"));
+  form_->ActionPlayMp3->trigger();
+  ASSERT_EQ(game_.Prompts.Messages.size(), 2u);
+  EXPECT_NE(game_.Prompts.Messages[1].find("リンク先のファイルがありません"), std::string::npos);
+
+  // A listed file replaced by a named pipe (the list shows no pipes).
+  SelectFile(short_, "pipe.mp3");
+  std::filesystem::remove(Song("pipe.mp3"));
+  ASSERT_EQ(mkfifo(Song("pipe.mp3").c_str(), 0644), 0);
+  form_->ActionPlayMp3->trigger();
+  ASSERT_EQ(game_.Prompts.Messages.size(), 3u);
+  EXPECT_NE(game_.Prompts.Messages[2].find("名前付きパイプ"), std::string::npos);
+#endif
 }
 
 TEST_F(PlayerControlsTest, AFileThatIsNotMpegAudioIsReportedOnceAndLeavesTheControlsStopped) {
@@ -164,6 +232,19 @@ TEST_F(PlayerControlsTest, TheVolumePopUpShowsFullVolumeAtTheTop) {
   EXPECT_EQ(form_->FormPlayerVolumeDlg->width(), form_->ToolButtonVolume->width());
   form_->FormPlayerVolumeDlg->TrackBarVolume->setValue(0);
   EXPECT_EQ(form_->Mp3Player->Volume(), 100);
+}
+
+// The filled part of the volume groove is the volume: below the thumb, growing upwards.
+TEST_F(PlayerControlsTest, TheVolumeGrooveFillsBelowTheThumb) {
+  form_->Mp3Player->SetVolume(30);
+  form_->ToolButtonVolume->click();
+  const QImage bar = form_->FormPlayerVolumeDlg->TrackBarVolume->grab().toImage();
+  const auto fill = [&](double height) {  // how much the groove is coloured there
+    const QRgb pixel = bar.pixel(bar.width() / 2, static_cast<int>(height * bar.height()));
+    return qBlue(pixel) - qRed(pixel);
+  };
+  EXPECT_GT(fill(0.95), fill(0.05) + 40);
+  EXPECT_GT(fill(0.95), fill(0.50) + 40) << "the thumb stands at 70 % of the way down";
 }
 
 TEST_F(PlayerControlsTest, TheInformationPopUpListsTheFileAndClosesAfterThePointerLeft) {
@@ -205,6 +286,8 @@ TEST(Mp3InfoTextTest, AFileOfOverAnHourShowsItsFullLengthAndTheTimePanelItsMinut
             "タイトル: Long\nアルバム: Album\nアーティスト: Artist\n演奏時間: 1:02:03\n"
             "ビットレート: 128 kBit\nサンプリングレート: 44,100 Hz\n形式: MPEG1 Layer-3");
   EXPECT_EQ(FormatMinutesSeconds(facts.DurationMs), "02:03");
+  facts.MPEGVersion = 3;
+  EXPECT_TRUE(Mp3InfoText(facts).endsWith("\n形式: MPEG2.5 Layer-3"));
 }
 
 }  // namespace

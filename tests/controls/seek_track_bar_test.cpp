@@ -61,6 +61,25 @@ TEST(SeekTrackBarTest, WheelTurnedUpMovesLikeTheUpKey) {
   EXPECT_EQ(AfterWheelNotch(vertical), AfterWheelNotch(plain_vertical));
 }
 
+// The position bar counts milliseconds: a wheel notch moves it by its wheel step, not by 3 ms.
+TEST(SeekTrackBarTest, AWheelNotchMovesByTheWheelStep) {
+  TSeekTrackBar bar;
+  bar.setRange(0, 60000);
+  bar.SetWheelStep(5000);
+  bar.setValue(10000);
+  const auto turn = [&](int angle) {
+    QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, angle), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&bar, &wheel);
+    return bar.value();
+  };
+  EXPECT_EQ(turn(120), 15000);
+  EXPECT_EQ(turn(-240), 5000);
+  EXPECT_EQ(turn(60), 5000);  // Half a notch waits for the other half.
+  EXPECT_EQ(turn(60), 10000);
+  EXPECT_EQ(turn(-1200), 0);
+}
+
 TEST(SeekTrackBarTest, KeysFollowThePlainSliderWhenVerticalOrNotReversed) {
   for (Qt::Key key :
        {Qt::Key_Up, Qt::Key_Down, Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End}) {

@@ -2,7 +2,8 @@
 //
 // Plays FILE through the player component on the device that KORVA_AUDIO / KORVA_ALSA_DEVICE
 // select, or into OUT.wav, until it ends or N seconds have passed (then it stops), after seeking
-// to MS milliseconds. Prints "position_ms=P" for every position notification and, at the end,
+// to MS milliseconds. Prints "duration_ms=D" (the player's Duration) once the file is open,
+// "position_ms=P" for every position notification and, at the end,
 // "played_ms=P cpu_ms=C cpu_percent=X end=REASON", where P is the play position reached, C the
 // processor time of the whole process from Play on, X its share of the time played and REASON
 // the end's reason (merSuccessful, merStoped or merFailure). Exit status: 0 played to the end or
@@ -106,6 +107,8 @@ int Play(const Options& options) {
   player.SetAutoPlay(false);
   player.SetFileName(options.file);
   player.SetOutputFileName(options.wav);
+  std::printf("duration_ms=%lld\n", static_cast<long long>(player.Duration()));
+  std::fflush(stdout);
 
   bool ended = false;
   TMP3EndPlayReason reason = merStoped;

@@ -21,15 +21,28 @@ TEST(Mp3play, WavOutputIsTheDecodedPcmAndTheLastLineSaysHowItEnded) {
   const TRun run = RunCommand(ShellWord(MP3PLAY_PROGRAM) + " --wav " + ShellWord(played.string()) +
                               " " + ShellWord(input));
   EXPECT_EQ(run.Status, 0);
-  EXPECT_TRUE(std::regex_search(run.Output,
-                                std::regex("^(position_ms=[0-9]+\n)*played_ms=[0-9]+ cpu_ms=[0-9]+ "
-                                           "cpu_percent=[0-9]+\\.[0-9]{2} end=merSuccessful\n$")))
+  std::smatch duration;
+  EXPECT_TRUE(std::regex_search(
+      run.Output, duration,
+      std::regex("^duration_ms=([0-9]+)\n(position_ms=[0-9]+\n)*played_ms=[0-9]+ cpu_ms=[0-9]+ "
+                 "cpu_percent=[0-9]+\\.[0-9]{2} end=merSuccessful\n$")))
       << run.Output;
   ASSERT_EQ(RunCommand(ShellWord(MP3DECODE_PROGRAM) + " " + ShellWord(input) + " " +
                        ShellWord(decoded.string()))
                 .Status,
             0);
-  EXPECT_EQ(ReadFileBytes(played.string()), ReadFileBytes(decoded.string()));
+  const std::string wav = ReadFileBytes(played.string());
+  EXPECT_EQ(wav, ReadFileBytes(decoded.string()));
+  // The duration announced is the length of what was played.
+  ASSERT_GT(wav.size(), 44u);
+  const auto le = [&](size_t at, int n) {
+    long long v = 0;
+    for (int i = n - 1; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(wav[at + i]);
+    return v;
+  };
+  const long long bytesPerSecond = le(28, 4);
+  EXPECT_EQ(std::stoll(duration[1]),
+            static_cast<long long>(wav.size() - 44) * 1000 / bytesPerSecond);
   fs::remove(played);
   fs::remove(decoded);
 

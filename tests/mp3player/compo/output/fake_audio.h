@@ -27,6 +27,7 @@ class TFakeAudioBackend : public IAudioBackend {
   bool volumeNotSupported = false;
   bool autoReturn = false;
   bool resetReturnsBuffers = true;
+  bool failReset = false;
 
   int DeviceCount() override { return deviceCount; }
 
@@ -78,6 +79,7 @@ class TFakeAudioDevice : public IAudioDevice {
   }
 
   void Reset() override {
+    if (backend_.failReset) throw EAudioError("the device went away");
     std::lock_guard<std::mutex> lock(backend_.mutex);
     ++backend_.resets;
     backend_.position = 0;

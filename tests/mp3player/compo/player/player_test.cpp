@@ -18,6 +18,7 @@
 #include "mp3player/compo/io/memory_stream.h"
 #include "mp3player/compo/player/notifier.h"
 #include "mp3player/compo/io/stream_reader.h"
+#include "tests/mp3player/compo/output/fake_audio.h"
 #include "tests/mp3player/compo/player/frame_starts.h"
 #include "tests/mp3player/compo/player/player_fixture.h"
 
@@ -82,7 +83,20 @@ fs::path TempPath(const std::string& name) {
   return fs::temp_directory_path() / ("korva-player-" + std::string(test->name()) + "-" + name);
 }
 
-using Player = PlayerFixture;
+class Player : public PlayerFixture {
+ protected:
+  // Plays what is open into a WAV file to its end and answers how long that lasts.
+  int64_t PlayedMs() {
+    const fs::path wav = TempPath("out.wav");
+    player.SetOutputFileName(wav.string());
+    reasons.clear();
+    player.Play();
+    if (!PumpUntil([&] { return !reasons.empty(); })) return -1;
+    const auto bytes = static_cast<int64_t>(fs::file_size(wav)) - 44;
+    fs::remove(wav);
+    return bytes * 1000 / (int64_t{player.SampleRate()} * player.Channels() * 2);
+  }
+};
 
 TEST_F(Player, OpenRefusesWhatIsNotMpegAudio) {
   const fs::path text = TempPath("text.mp3");
@@ -118,20 +132,55 @@ TEST_F(Player, StreamFactsXingHeaderAndTitle) {
   player.SetFileName(CompoData("mpeg25.mp3"));
   EXPECT_EQ(player.MPEGVersion(), 3);
 
-  // 40 frames by the Xing header, of 1152 stereo samples at 44.1 kHz.
+  // 40 frames of audio by the Xing header (LAME counts the header frame out), of 1152 stereo
+  // samples at 44.1 kHz.
   player.SetFileName(PlayerData("vbr.mp3"));
   EXPECT_EQ(player.Bitrate(), 0);
-  EXPECT_EQ(player.Duration(), 39 * 1152 * 1000 / 44100);
-
-  // Without a frame count the audio bytes (behind the 417-byte header frame) and the first
-  // frame's 128 kbit/s tell the length.
-  std::vector<uint8_t> bytes = ReadBytes(PlayerData("vbr.mp3"));
-  std::fill_n(bytes.begin() + 44, 4, 0);
-  TMPMemoryStream stream(bytes.data(), static_cast<int32_t>(bytes.size()));
-  player.OpenStream(&stream, TMP3Player::kSeekable);
-  EXPECT_EQ(player.Bitrate(), 0);
-  EXPECT_EQ(player.Duration(), (6479 - 417) * 8000 / 128000);
+  EXPECT_EQ(player.Duration(), 40 * 1152 * 1000 / 44100);
+  // LAME's "Info" header marks a constant bit rate, which stays told.
+  player.SetFileName(PlayerData("cbr_info.mp3"));
+  EXPECT_EQ(player.Bitrate(), 64000);
   player.Close();
+}
+
+// What the player says a file lasts is what it plays, to the millisecond: from the frame count
+// of a Xing, "Info" or VBRI header (which count the header frame out, and which is not played),
+// or from the frames it counts itself.
+TEST_F(Player, DurationIsWhatPlays) {
+  for (const std::string& file :
+       {CompoData("plain.mp3"), PlayerData("cbr_info.mp3"), CompoData("lame_tags.mp3"),
+        PlayerData("vbr.mp3"), PlayerData("vbri.mp3"), PlayerData("vbr_plain.mp3"),
+        PlayerData("tone3s.mp3"), CompoData("mpeg2.mp3"), CompoData("mpeg25.mp3"),
+        PlayerData("vbr_mpeg25.mp3"), CompoData("layer2.mp3"), CompoData("twolame_mono.mp2")}) {
+    player.SetFileName(file);
+    EXPECT_EQ(player.Duration(), PlayedMs()) << file;
+  }
+  EXPECT_TRUE(messages.empty());
+}
+
+// The Xing header's byte count ends the data: a stream appended behind it is not played.
+TEST_F(Player, AStreamAppendedBehindTheXingBytesIsNotPlayed) {
+  std::vector<uint8_t> bytes = ReadBytes(PlayerData("vbr.mp3"));
+  const std::vector<uint8_t> appended = ReadBytes(PlayerData("vbr_plain.mp3"));
+  bytes.insert(bytes.end(), appended.begin(), appended.end());
+  TTestStream stream(bytes);
+  player.OpenStream(&stream, TMP3Player::kSeekable);
+  EXPECT_EQ(player.Duration(), 40 * 1152 * 1000 / 44100);
+  EXPECT_EQ(PlayedMs(), player.Duration());
+}
+
+// Junk that looks like a 24 kHz mono header is no first frame: the next header does not follow
+// it where its length says.
+TEST_F(Player, AFalseFrameHeaderAtTheStartIsSearchedPast) {
+  std::vector<uint8_t> bytes = {0xFF, 0xF3, 0x14, 0xC0};
+  bytes.resize(100, 0);
+  const std::vector<uint8_t> real = ReadBytes(PlayerData("vbr.mp3"));
+  bytes.insert(bytes.end(), real.begin(), real.end());
+  TTestStream stream(bytes);
+  player.OpenStream(&stream, TMP3Player::kSeekable);
+  EXPECT_EQ(player.SampleRate(), 44100);
+  EXPECT_EQ(player.Channels(), 2);
+  EXPECT_EQ(player.Duration(), 40 * 1152 * 1000 / 44100);
 }
 
 TEST(VbrHeader, IsNeverReadPastTheFrame) {
@@ -157,6 +206,25 @@ TEST(VbrHeader, IsNeverReadPastTheFrame) {
   EXPECT_EQ(other.bytes, 0x3039);
   EXPECT_EQ(other.frames, 7u);
   EXPECT_FALSE(MPReadVbrHeader(vbri.data(), 36 + 17, header).found);
+}
+
+// The playing time from the stream facts alone, as the file list has them: exact from a frame
+// count, else the audio bytes at the first frame's bit rate.
+TEST(VbrHeader, StreamDurationFromTheFrameCountOrTheBytes) {
+  const std::vector<uint8_t> bytes = ReadBytes(PlayerData("vbr.mp3"));
+  TMPAudioHeader header;
+  const int32_t size = MPParseHeader(bytes.data(), 0, header) + MPPaddingBytes(header);
+  const TMPVbrHeader vbr = MPReadVbrHeader(bytes.data(), size, header);
+  EXPECT_EQ(MPStreamDurationMs(header, vbr, 0), 40 * 1152 * 1000 / 44100);
+  EXPECT_EQ(MPStreamDurationMs(header, TMPVbrHeader(), 16000), 1000);  // 128 kbit/s
+  EXPECT_EQ(MPStreamDurationMs(header, TMPVbrHeader(), 0), 0);
+
+  // MPEG-2 Layer III frames hold 576 samples.
+  const std::vector<uint8_t> mpeg2 = ReadBytes(PlayerData("tone3s.mp3"));
+  MPParseHeader(mpeg2.data(), 0, header);
+  TMPVbrHeader counted;
+  counted.frames = 100;
+  EXPECT_EQ(MPStreamDurationMs(header, counted, 0), 100 * 576 * 1000 / 22050);
 }
 
 TEST_F(Player, PropertiesIgnoreValuesOutOfRange) {
@@ -246,6 +314,43 @@ TEST_F(Player, SeeksLandOnFramesAndKnownFramesNeedNoScan) {
   player.Stop();
   player.Close();
   EXPECT_TRUE(messages.empty());
+}
+
+// Seeking crosses the 4096 bytes of garbage that playback crosses.
+TEST_F(Player, SeeksCrossAGapThatPlaybackCrosses) {
+  std::vector<uint8_t> bytes = ReadBytes(PlayerData("tone3s.mp3"));
+  const std::vector<size_t> starts = FrameStarts(bytes);
+  bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(starts[5]), 4096, 0x22);
+  TTestStream stream(bytes);
+  player.OpenStream(&stream, TMP3Player::kSeekable);
+  EXPECT_EQ(player.Duration(), static_cast<int64_t>(starts.size()) * 576 * 1000 / 22050);
+  player.Play();
+  player.Seek(2000);
+  EXPECT_GE(player.Position(), 2000);
+  EXPECT_LE(player.Position(), 2000 + 27);
+  player.Stop();
+}
+
+// The new file's stream is freed when the old file cannot be stopped on the way to it.
+TEST(PlayerSwitch, AFailedStopOfTheOldFileFreesTheNewStream) {
+  struct TFreedStream : TTestStream {
+    TFreedStream(std::vector<uint8_t> bytes, bool& freed)
+        : TTestStream(std::move(bytes)), freed_(freed) {}
+    ~TFreedStream() override { freed_ = true; }
+    bool& freed_;
+  };
+  TFakeAudioBackend backend;
+  TQueueDispatcher dispatcher;
+  TMP3Player player(dispatcher, &backend);
+  player.SetAutoPlay(false);
+  player.SetFileName(CompoData("plain.mp3"));
+  player.Play();
+  backend.failReset = true;
+  bool freed = false;
+  auto* stream = new TFreedStream(ReadBytes(CompoData("layer2.mp3")), freed);
+  EXPECT_ANY_THROW(player.OpenStream(stream, TMP3Player::kSeekable | TMP3Player::kOwnsStream));
+  EXPECT_TRUE(freed);
+  EXPECT_FALSE(player.Opened());
 }
 
 TEST_F(Player, AReadErrorWhilePlayingGivesOneMessageAndAFailure) {
