@@ -38,6 +38,7 @@ std::string WinePathToUnix(const std::string& prefix, const std::string& windows
 std::optional<std::string> WindowsPathToLocal(const std::string& path) {
   if (!HasDriveLetter(path) || path.size() < 3 || path[2] != '\\') return std::nullopt;
   const auto prefix = WinePrefix();
-  if (!prefix) return std::nullopt;
+  // Without the drive in the prefix the mapped path could name nothing; the text stays as it is.
+  if (!prefix || !DirectoryExists(DriveFolder(*prefix, path[0]))) return std::nullopt;
   return WinePathToUnix(*prefix, path);
 }

@@ -13,8 +13,8 @@
 std::optional<std::string> WinePrefix();
 
 // The local path of a Windows drive path ("C:\Music\a.mp3") through the Wine prefix's drive
-// links. nullopt for a path without a drive letter and always on Windows, so callers keep such a
-// path as it is.
+// links. nullopt for a path without a drive letter, for a drive the prefix does not have (no
+// prefix at all included) and always on Windows, so callers keep such a path as it is.
 std::optional<std::string> WindowsPathToLocal(const std::string& path);
 
 // The path inside the given prefix that a Windows path names: a drive goes through

@@ -19,6 +19,7 @@ TEST(WinePathsTest, DrivePathsGoThroughThePrefixDriveLinks) {
   TEnv wine("WINEPREFIX", prefix.path().c_str());
   // Before Wine made its links, C: is still the prefix's own drive_c.
   EXPECT_EQ(WindowsPathToLocal("C:\\Music\\a.mp3"), prefix.path() + "/drive_c/Music/a.mp3");
+  EXPECT_EQ(WindowsPathToLocal("D:\\Music\\a.mp3"), std::nullopt);
 
   std::filesystem::create_directory_symlink(music.path(), prefix / "dosdevices/c:");
   std::filesystem::create_directory_symlink("/", prefix / "dosdevices/z:");
