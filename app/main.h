@@ -176,6 +176,11 @@ class TFormMain : public QMainWindow {
   void ActionDeleteConfigExecute();
   // Assigns the selected file to the selected scenes of a user configuration.
   void AssignSelectedFile();
+  // Assigns a file to the given scene rows of a user configuration, after making sure it plays.
+  void AssignFile(const std::string& path, const std::vector<int>& rows);
+  // MP3 files dropped on a scene row: one file as the assign action would place it, several on
+  // the scenes from that row on.
+  void AssignDroppedFiles(const std::vector<std::string>& files, int row);
   // Returns the selected scenes to the game's own music ("標準の設定に戻す(&R)").
   void RestoreSelectedScenes();
 

@@ -10,13 +10,16 @@
 
 namespace {
 
+// A real MP3 file: assigning refuses what is not MPEG audio.
+const std::string kAlphaMp3 = std::string(KORVA_TEST_DATA) + "/browse/alpha.mp3";
+
 class ConfigManagementTest : public testing::Test {
  protected:
   void SetUp() override {
     game_.WriteTable("0 a,loop\r\n1 b\r\n2 c,loop\r\n3 d\r\n4 e\r\n5 f\r\n");
     game_.WriteGameFiles({"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3", "f.mp3"});
     QDir(QString::fromStdString(game_.Path(""))).mkpath("music");
-    TGameFolder::WriteFile(game_.Path("music/x.mp3"), "x");
+    TGameFolder::WriteFile(game_.Path("music/x.mp3"), TGameFolder::ReadFile(kAlphaMp3));
     form_ = game_.NewForm();
   }
 
