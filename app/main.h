@@ -80,6 +80,9 @@ class TFormMain : public QMainWindow {
   QAction* ActionFilesSortBySize = nullptr;
   QAction* ActionFilesSortByTime = nullptr;
   QAction* ActionFilesSortByPath = nullptr;
+  // Ctrl+Left / Ctrl+Right: a playing preview five seconds back or forth (no menu entry).
+  QAction* ActionSeekBack = nullptr;
+  QAction* ActionSeekForward = nullptr;
   // The six sort actions of category "Files", in tag order.
   std::vector<QAction*> FilesActions() const;
 
@@ -210,6 +213,7 @@ class TFormMain : public QMainWindow {
   void CreateConfigView();
   // main_player.cpp
   void CreatePlayer();
+  void CreateSeekKeys();
   void DestroyPlayer();
   std::string ChosenPlayFile(bool hasSender) const;
   void RunPlayerCommand(const std::function<void()>& command);

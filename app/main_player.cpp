@@ -21,6 +21,8 @@ namespace {
 constexpr int kResumeThresholdMs = 1000;
 // The bar's page is this part of the file.
 constexpr int kPagesPerFile = 15;
+// Ctrl+Left and Ctrl+Right move a playing preview back and forth by this much.
+constexpr int kSeekKeyStepMs = 5000;
 
 // Calls a handler when a mouse button goes down on the watched widget.
 class TMouseDownFilter : public QObject {
@@ -78,6 +80,23 @@ void TFormMain::CreatePlayer() {
   connect(ToolButtonVolume, &QToolButton::clicked, this, &TFormMain::ToolButtonVolumeClick);
   new TMouseDownFilter(PanelTime, [this] { PanelTimeMouseDown(); });
   new TMouseDownFilter(PanelMp3FileInfo, [this] { PanelMp3FileInfoMouseDown(); });
+  CreateSeekKeys();
+}
+
+// Keyboard seeking for the window, which the bar never has the focus for. The keys are only
+// taken while a preview can seek; otherwise they stay with the lists and the tree.
+void TFormMain::CreateSeekKeys() {
+  auto seekKey = [this](const QKeySequence& key, int step) {
+    auto* action = new QAction(this);
+    action->setShortcut(key);
+    action->setEnabled(false);
+    addAction(action);
+    connect(action, &QAction::triggered, this,
+            [this, step] { TrackBarPlayer->setValue(TrackBarPlayer->value() + step); });
+    return action;
+  };
+  ActionSeekBack = seekKey(QKeySequence(Qt::CTRL | Qt::Key_Left), -kSeekKeyStepMs);
+  ActionSeekForward = seekKey(QKeySequence(Qt::CTRL | Qt::Key_Right), kSeekKeyStepMs);
 }
 
 void TFormMain::DestroyPlayer() {
@@ -145,6 +164,8 @@ void TFormMain::Mp3PlayerChangeStatus() {
   const TMP3PlayerCommands commands = Mp3Player->Commands();
   ToolButtonPlay->setEnabled(commands.Contains(mpcPlay) || !Mp3Player->Opened());
   ActionStopPlayer->setEnabled(commands.Contains(mpcStop));
+  ActionSeekBack->setEnabled(commands.Contains(mpcSeek));
+  ActionSeekForward->setEnabled(commands.Contains(mpcSeek));
 }
 
 void TFormMain::Mp3PlayerChangePosition() {

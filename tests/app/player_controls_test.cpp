@@ -116,6 +116,30 @@ TEST_F(PlayerControlsTest, PlayResumesAtTheBarAboveOneSecondAndRestartsAPlayingF
   EXPECT_LT(form_->Mp3Player->Position(), 900) << "one second or less plays from the start";
 }
 
+// A click on the bar jumps there (its own test has the details); Ctrl+Left and Ctrl+Right seek
+// by five seconds while a preview plays and are free for the lists otherwise.
+TEST_F(PlayerControlsTest, TheBarJumpsWhereClickedAndTheKeysSeekWhilePlaying) {
+  EXPECT_EQ(form_->ActionSeekForward->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Right));
+  EXPECT_EQ(form_->ActionSeekBack->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Left));
+  EXPECT_FALSE(form_->ActionSeekForward->isEnabled()) << "nothing plays";
+  SelectFile(song_, "sakura.mp3");
+  form_->ActionPlayMp3->trigger();
+  ASSERT_TRUE(Playing());
+  ASSERT_TRUE(form_->ActionSeekForward->isEnabled());
+  const int64_t duration = form_->Mp3Player->Duration();
+  form_->ActionSeekForward->trigger();
+  EXPECT_GE(form_->Mp3Player->Position(), std::min<int64_t>(duration - 500, 5000));
+  form_->ActionSeekBack->trigger();
+  EXPECT_LT(form_->Mp3Player->Position(), 1000);
+
+  TSeekTrackBar* bar = form_->TrackBarPlayer;
+  const QPoint threeQuarters(bar->width() * 3 / 4, bar->height() / 2);
+  QMouseEvent press(QEvent::MouseButtonPress, threeQuarters, bar->mapToGlobal(threeQuarters),
+                    Qt::LeftButton, Qt::LeftButton, {});
+  QApplication::sendEvent(bar, &press);
+  EXPECT_GT(form_->Mp3Player->Position(), duration / 2) << "not a page of 1/15 further";
+}
+
 TEST_F(PlayerControlsTest, AnOverriddenSceneCalledWithoutSenderPlaysTheGamesOwnMusic) {
   RunNewConfig(*form_, "mine");
   form_->activateWindow();  // back from the dialog
