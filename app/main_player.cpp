@@ -8,6 +8,7 @@
 
 #include "app/main.h"
 #include "app/mp3fileinfodlg.h"
+#include "app/player_messages.h"
 #include "app/playervolumedlg.h"
 #include "controls/seek_track_bar.h"
 #include "mp3player/compo/exception_display.h"
@@ -47,7 +48,7 @@ class TMouseDownFilter : public QObject {
 void TFormMain::CreatePlayer() {
   // Worker errors of the player and errors of opening a file are shown to the person, once.
   MPSetExceptionDisplay(
-      [this](const std::exception& error) { Prompts().ShowMessage(error.what()); });
+      [this](const std::exception& error) { Prompts().ShowMessage(PlayerErrorMessage(error)); });
   Mp3Player = std::make_unique<TMP3Player>(PlayerDispatcher);
   TMP3Player& p = *Mp3Player;
   p.BeginLoading();

@@ -14,8 +14,11 @@
 
 #include "app/file_row.h"
 #include "app/mp3fileinfodlg.h"
+#include "app/player_messages.h"
 #include "app/playervolumedlg.h"
 #include "controls/seek_track_bar.h"
+#include "mp3player/compo/format_error.h"
+#include "mp3player/compo/output/sound_out.h"
 #include "tests/app/game_folder.h"
 
 namespace {
@@ -138,6 +141,19 @@ TEST_F(PlayerControlsTest, TheBarJumpsWhereClickedAndTheKeysSeekWhilePlaying) {
                     Qt::LeftButton, Qt::LeftButton, {});
   QApplication::sendEvent(bar, &press);
   EXPECT_GT(form_->Mp3Player->Position(), duration / 2) << "not a page of 1/15 further";
+}
+
+// Without a sound device the person reads that it could not be opened, the device's own text
+// after it; errors of the file keep their text.
+TEST(PlayerMessagesTest, SoundDeviceErrorsSayWhatFailed) {
+  const std::string technical =
+      "そのようなファイルやディレクトリはありません(TSoundOut.Open:WaveOutOpen)";
+  EXPECT_EQ(PlayerErrorMessage(ESoundOutError(technical)),
+            std::string(kMsgSoundDeviceNotOpened) + "\n" + technical);
+  // Errors of the output's worker thread come as their text alone.
+  EXPECT_EQ(PlayerErrorMessage(std::runtime_error("I/O error(TSoundOut.WaveWrite)")),
+            std::string(kMsgSoundDeviceFailed) + "\nI/O error(TSoundOut.WaveWrite)");
+  EXPECT_EQ(PlayerErrorMessage(TMPFormatError()), "unknown MPEG Audio format.");
 }
 
 TEST_F(PlayerControlsTest, AnOverriddenSceneCalledWithoutSenderPlaysTheGamesOwnMusic) {
