@@ -80,11 +80,11 @@ class TFormMain : public QMainWindow {
   QAction* ActionFilesSortBySize = nullptr;
   QAction* ActionFilesSortByTime = nullptr;
   QAction* ActionFilesSortByPath = nullptr;
+  // The six sort actions of category "Files", in tag order.
+  std::vector<QAction*> FilesActions() const;
   // Ctrl+Left / Ctrl+Right: a playing preview five seconds back or forth (no menu entry).
   QAction* ActionSeekBack = nullptr;
   QAction* ActionSeekForward = nullptr;
-  // The six sort actions of category "Files", in tag order.
-  std::vector<QAction*> FilesActions() const;
 
   // Menus.
   QMenu* MenuSettings = nullptr;

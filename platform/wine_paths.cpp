@@ -1,6 +1,8 @@
 #include "platform/wine_paths.h"
 
 #include <cctype>
+#include <filesystem>
+#include <system_error>
 
 #include "platform/files.h"
 
@@ -38,7 +40,17 @@ std::string WinePathToUnix(const std::string& prefix, const std::string& windows
 std::optional<std::string> WindowsPathToLocal(const std::string& path) {
   if (!HasDriveLetter(path) || path.size() < 3 || path[2] != '\\') return std::nullopt;
   const auto prefix = WinePrefix();
+  if (!prefix) return std::nullopt;
+  const std::string drive = DriveFolder(*prefix, path[0]);
   // Without the drive in the prefix the mapped path could name nothing; the text stays as it is.
-  if (!prefix || !DirectoryExists(DriveFolder(*prefix, path[0]))) return std::nullopt;
-  return WinePathToUnix(*prefix, path);
+  if (!DirectoryExists(drive)) return std::nullopt;
+  // The drive's real folder, so that the path is the one the folder tree and the file list show:
+  // "Z:\home\a.mp3" is /home/a.mp3, not a path through prefix/dosdevices/z:.
+  std::error_code error;
+  const std::filesystem::path real = std::filesystem::canonical(drive, error);
+  const std::string mapped = WinePathToUnix(*prefix, path);
+  if (error) return mapped;
+  std::string folder = real.string();
+  if (!folder.empty() && folder.back() == '/') folder.pop_back();  // the root
+  return folder + mapped.substr(drive.size());
 }
