@@ -19,7 +19,7 @@ class AssignDropTest : public testing::Test {
     game_.WriteTable("0 a,loop\r\n1 b\r\n2 c\r\n3 d\r\n");
     game_.WriteGameFiles({"a.mp3", "b.mp3", "c.mp3", "d.mp3"});
     QDir(QString::fromStdString(game_.Path(""))).mkpath("music");
-    for (const char* name : {"alpha.mp3", "gamma.mp3", "no_sync.mp3"})
+    for (const char* name : {"alpha.mp3", "gamma.mp3", "no_sync.mp3", "late_sync.mp3"})
       TGameFolder::WriteFile(Music(name), TGameFolder::ReadFile(kBrowseData + name));
     TGameFolder::WriteFile(Music("empty.mp3"), "");
     TGameFolder::WriteFile(Music("noise.mp3"), std::string("\xFF\xFB\x12\x34 random bytes", 17));
@@ -83,7 +83,7 @@ TEST_F(AssignDropTest, AFileDraggedFromTheListIsAssignedAndCanBeRestored) {
   EXPECT_EQ(RowFile(1), Music("alpha.mp3"));
   EXPECT_TRUE(RowIsBlue(1));
   EXPECT_TRUE(game_.Prompts.Messages.empty());
-  EXPECT_EQ(form_->ListViewFiles->topLevelItemCount(), 5) << "the dragged row stays in the list";
+  EXPECT_EQ(form_->ListViewFiles->topLevelItemCount(), 6) << "the dragged row stays in the list";
 
   form_->ListViewConfig->clearSelection();
   form_->ListViewConfig->topLevelItem(1)->setSelected(true);
@@ -126,7 +126,7 @@ TEST_F(AssignDropTest, WhatIsNoMp3FileOrFallsOnNoSceneIsNotTaken) {
 
 // What the game could not play is refused where the person chooses it, not copied by Apply.
 TEST_F(AssignDropTest, FilesThatAreNotMpegAudioAreRefusedByName) {
-  for (const char* name : {"empty.mp3", "noise.mp3", "no_sync.mp3"}) {
+  for (const char* name : {"empty.mp3", "noise.mp3", "no_sync.mp3", "late_sync.mp3"}) {
     game_.Prompts.Messages.clear();
     ASSERT_TRUE(Drop(*UriList({Music(name)}), RowPoint(1))) << name;
     ASSERT_EQ(game_.Prompts.Messages.size(), 1u) << name;

@@ -4,9 +4,12 @@
 #include <QAction>
 #include <QComboBox>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "tests/app/game_folder.h"
 #include "tests/platform/permissions_bind.h"
+#include "tests/platform/scoped_env.h"
+#include "tests/platform/temp_dir.h"
 
 namespace {
 
@@ -261,5 +264,28 @@ TEST_F(ConfigManagementTest, AConfigurationThatCannotBeReadIsNotShown) {
                                std::filesystem::perm_options::add);
   EXPECT_EQ(TGameFolder::ReadFile(second), second_saved);
 }
+
+#ifndef _WIN32  // Windows reads Windows paths as they are.
+// A configuration written on Windows or under Wine ("Z:\...") shows its files through the Wine
+// prefix, and its playlist comes back as it was when it was only looked at.
+TEST_F(ConfigManagementTest, AConfigurationFromWindowsShowsItsFilesAndKeepsItsText) {
+  TTempDir prefix;
+  std::filesystem::create_directories(prefix / "dosdevices");
+  std::filesystem::create_directory_symlink("/", prefix / "dosdevices/z:");
+  TEnv wine("WINEPREFIX", prefix.path().c_str());
+  std::string windowsPath = "Z:" + game_.Path("music/x.mp3");
+  std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
+  const std::string playlist = game_.Path("prog/windows.m3u");
+  const std::string text =
+      "#EXTM3U\r\n#KORVA\r\n#KORVANUM:1,1\r\n#EXTINF:\r\n" + windowsPath + "\r\n";
+  TGameFolder::WriteFile(playlist, text);
+  form_->FillConfigBox();
+  form_->SelectConfig(BoxEntries().indexOf("windows"));
+  ASSERT_TRUE(RowIsOverride(1));
+  EXPECT_EQ(form_->ListViewConfig->topLevelItem(1)->text(3), "Alpha") << "its tags were read";
+  form_->SelectConfig(0);
+  EXPECT_EQ(TGameFolder::ReadFile(playlist), text);
+}
+#endif
 
 }  // namespace
