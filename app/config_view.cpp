@@ -280,6 +280,12 @@ bool TConfigView::eventFilter(QObject* watched, QEvent* event) {
   // Always a copy: the dragged file stays where it is, in the file list and in a file manager.
   drop.setDropAction(Qt::CopyAction);
   drop.accept();
-  if (type == QEvent::Drop) emit FilesDropped(files, ctx_.List->indexOfTopLevelItem(item));
+  if (type == QEvent::Drop) {
+    // Assigned once the drop is over: a message about a refused file must not hold up the
+    // program the files came from, which waits for the drop to finish.
+    const int row = ctx_.List->indexOfTopLevelItem(item);
+    QMetaObject::invokeMethod(
+        this, [this, files, row] { emit FilesDropped(files, row); }, Qt::QueuedConnection);
+  }
   return true;
 }

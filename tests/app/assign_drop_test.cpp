@@ -58,6 +58,7 @@ class AssignDropTest : public testing::Test {
     QDropEvent drop(QPointF(point), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton,
                     Qt::NoModifier);
     QApplication::sendEvent(target, &drop);
+    QApplication::processEvents();  // the files are assigned once the drop is over
     return drop.isAccepted();
   }
 
