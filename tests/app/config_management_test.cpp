@@ -4,12 +4,10 @@
 #include <QAction>
 #include <QComboBox>
 #include <QTreeWidget>
-#include <algorithm>
 
 #include "tests/app/game_folder.h"
 #include "tests/platform/permissions_bind.h"
-#include "tests/platform/scoped_env.h"
-#include "tests/platform/temp_dir.h"
+#include "tests/platform/wine_prefix.h"
 
 namespace {
 
@@ -269,12 +267,8 @@ TEST_F(ConfigManagementTest, AConfigurationThatCannotBeReadIsNotShown) {
 // A configuration written on Windows or under Wine ("Z:\...") shows its files through the Wine
 // prefix, and its playlist comes back as it was when it was only looked at.
 TEST_F(ConfigManagementTest, AConfigurationFromWindowsShowsItsFilesAndKeepsItsText) {
-  TTempDir prefix;
-  std::filesystem::create_directories(prefix / "dosdevices");
-  std::filesystem::create_directory_symlink("/", prefix / "dosdevices/z:");
-  TEnv wine("WINEPREFIX", prefix.path().c_str());
-  std::string windowsPath = "Z:" + game_.Path("music/x.mp3");
-  std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
+  const TWinePrefix prefix;
+  const std::string windowsPath = ZDrivePath(game_.Path("music/x.mp3"));
   const std::string playlist = game_.Path("prog/windows.m3u");
   const std::string text =
       "#EXTM3U\r\n#KORVA\r\n#KORVANUM:1,1\r\n#EXTINF:\r\n" + windowsPath + "\r\n";

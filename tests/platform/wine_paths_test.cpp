@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 
 #include "tests/platform/scoped_env.h"
 #include "tests/platform/temp_dir.h"
+#include "tests/platform/wine_prefix.h"
 
 namespace {
 
@@ -32,9 +32,7 @@ TEST(WinePathsTest, DrivePathsGoThroughThePrefixDriveLinks) {
   // The drive's real folder, as the folder tree shows it, not the link.
   EXPECT_EQ(*c, real(music.path()) + "/曲.mp3");
   EXPECT_EQ(ReadBytes(*c), "x");
-  std::string windowsPath = "Z:" + music.path() + "/曲.mp3";
-  std::replace(windowsPath.begin(), windowsPath.end(), '/', '\\');
-  const auto z = WindowsPathToLocal(windowsPath);
+  const auto z = WindowsPathToLocal(ZDrivePath(music.path() + "/曲.mp3"));
   EXPECT_EQ(z, real(music.path()) + "/曲.mp3");
 }
 #endif

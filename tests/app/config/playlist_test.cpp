@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "app/config/korva_config.h"
 #include "platform/files.h"
 #include "tests/platform/temp_dir.h"
+#include "tests/platform/wine_prefix.h"
 
 namespace {
 
@@ -144,16 +143,11 @@ TEST(PlaylistTest, FailedSaveKeepsTheOldFile) {
   EXPECT_THROW(config.SaveToPlaylist(dir / "no-folder/c.m3u"), TFileError);
 }
 
-}  // namespace
-
 #ifndef _WIN32  // Windows reads Windows paths as they are.
 // A configuration from a Windows install works unchanged: its "Z:\..." paths name the files
 // through the Wine prefix, and the playlist keeps its own text until an assignment changes.
 TEST(PlaylistTest, WindowsPathsAreReadThroughTheWinePrefix) {
-  TTempDir prefix;
-  std::filesystem::create_directories(prefix / "dosdevices");
-  std::filesystem::create_directory_symlink("/", prefix / "dosdevices/z:");
-  TEnv wine("WINEPREFIX", prefix.path().c_str());
+  const TWinePrefix prefix;
   const std::vector<std::string> lines{
       "#EXTM3U",       "#KORVA",   "#KORVANUM:3,1",      "#EXTINF:", "Z:\\home\\me\\曲.mp3",
       "#KORVANUM:4,0", "#EXTINF:", "Z:\\home\\me\\b.mp3"};
@@ -169,3 +163,5 @@ TEST(PlaylistTest, WindowsPathsAreReadThroughTheWinePrefix) {
   EXPECT_EQ(config.PlaylistLines(), expected);
 }
 #endif
+
+}  // namespace
