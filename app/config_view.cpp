@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QMenu>
 #include <QSignalBlocker>
 #include <QTreeWidget>
@@ -13,6 +14,7 @@
 #include "app/config/config_names.h"
 #include "app/config/debug_out.h"
 #include "app/config/korva_config.h"
+#include "app/file_drag.h"
 #include "app/file_list_view.h"
 #include "app/file_row.h"
 #include "platform/files.h"
@@ -40,6 +42,8 @@ TConfigView::TConfigView(TConfigViewContext context, QObject* parent)
     : QObject(parent), ctx_(std::move(context)) {
   CreatePopupMenu();
   ConnectSignals();
+  ctx_.List->viewport()->setAcceptDrops(true);
+  ctx_.List->viewport()->installEventFilter(this);
   ctx_.FileList->CanAssignToScenes = [this] {
     return !SelectedRows().empty() && IsUserConfigSelected();
   };
@@ -232,8 +236,13 @@ void TConfigView::ToggleLoop() {
 }
 
 void TConfigView::EditSelectedScenes(const std::function<void(const TKorvaConfigItem&)>& edit) {
+  EditScenes(SelectedRows(), edit);
+}
+
+void TConfigView::EditScenes(const std::vector<int>& rows,
+                             const std::function<void(const TKorvaConfigItem&)>& edit) {
   if (!IsUserConfigSelected()) return;
-  for (int row : SelectedRows()) {
+  for (int row : rows) {
     // The edit may free the row's item, so its scene is taken first.
     const int scene = RowItem(row)->Scene;
     edit(*RowItem(row));
@@ -250,4 +259,33 @@ void TConfigView::UpdatePopupMenuConfig() {
   const std::string file = ctx_.FileList->SelectedFilePath();
   MenuItemAssign->setVisible(editable && !file.empty());
   MenuItemAssign->setText(Utf8(ExtractFileName(file)) + QStringLiteral(" を割り当てる(&A)"));
+}
+
+bool TConfigView::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (watched != ctx_.List->viewport() ||
+      (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)) {
+    return QObject::eventFilter(watched, event);
+  }
+  auto& drop = static_cast<QDropEvent&>(*event);
+  std::vector<std::string> files;
+  if (IsUserConfigSelected()) files = DraggedMp3Files(*drop.mimeData());
+  QTreeWidgetItem* item = ctx_.List->itemAt(drop.position().toPoint());
+  // Entering over the header or below the rows must not refuse the whole drag: the rows are
+  // judged as it moves.
+  if (files.empty() || (item == nullptr && type != QEvent::DragEnter)) {
+    drop.ignore();
+    return true;
+  }
+  // Always a copy: the dragged file stays where it is, in the file list and in a file manager.
+  drop.setDropAction(Qt::CopyAction);
+  drop.accept();
+  if (type == QEvent::Drop) {
+    // Assigned once the drop is over: a message about a refused file must not hold up the
+    // program the files came from, which waits for the drop to finish.
+    const int row = ctx_.List->indexOfTopLevelItem(item);
+    QMetaObject::invokeMethod(
+        this, [this, files, row] { emit FilesDropped(files, row); }, Qt::QueuedConnection);
+  }
+  return true;
 }

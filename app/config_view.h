@@ -63,6 +63,9 @@ class TConfigView : public QObject {
   // configuration; then every row of an edited scene shows what plays for it. Does nothing
   // unless a user configuration is shown.
   void EditSelectedScenes(const std::function<void(const TKorvaConfigItem&)>& edit);
+  // The same for the given rows.
+  void EditScenes(const std::vector<int>& rows,
+                  const std::function<void(const TKorvaConfigItem&)>& edit);
 
   QMenu* PopupMenuConfig = nullptr;
   QAction* MenuItemLoop = nullptr;
@@ -70,6 +73,14 @@ class TConfigView : public QObject {
   QAction* MenuItemPlay = nullptr;
   QAction* MenuItemRestoreDefault = nullptr;  // "標準の設定に戻す(&R)"; its command is the window's
   void UpdatePopupMenuConfig();
+
+ signals:
+  // MP3 files were dropped on a scene row of a user configuration.
+  void FilesDropped(const std::vector<std::string>& files, int row);
+
+ protected:
+  // Drags over the scene list: MP3 files may be dropped on a row of a user configuration.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void CreatePopupMenu();

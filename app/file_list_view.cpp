@@ -33,11 +33,6 @@ constexpr std::array<int, 6> kSortActionColumns = {fcName, fcTitle, fcArtist,
 
 std::string Utf8(const QString& text) { return text.toStdString(); }
 
-// Folder and name: rows of one folder sort by name, as the folder column leaves them unordered.
-std::string RowPath(const QTreeWidgetItem* row) {
-  return JoinPath(Utf8(row->text(fcFolder)), Utf8(row->text(fcName)));
-}
-
 std::string WithoutTrailingSeparator(std::string path) {
   while (path.size() > 1 && path.back() == kPathSeparator) path.pop_back();
   return path;
@@ -56,6 +51,10 @@ QTreeWidgetItem* MakeItem(const TFileRow& row) {
 }
 
 }  // namespace
+
+std::string FileListRowPath(const QTreeWidgetItem* row) {
+  return JoinPath(Utf8(row->text(fcFolder)), Utf8(row->text(fcName)));
+}
 
 TFileListView::TFileListView(TFileListContext context, QObject* parent)
     : QObject(parent), ctx_(std::move(context)) {
@@ -161,7 +160,9 @@ bool TFileListView::CompareRows(const QTreeWidgetItem* a, const QTreeWidgetItem*
     const qlonglong nb = b->data(column, kNumberRole).toLongLong();
     return direction * (nb < na ? -1 : nb > na ? 1 : 0) < 0;
   }
-  if (column == fcFolder) return direction * CompareNames(RowPath(a), RowPath(b)) < 0;
+  // Folder and name: rows of one folder sort by name, as the folder column leaves them unordered.
+  if (column == fcFolder)
+    return direction * CompareNames(FileListRowPath(a), FileListRowPath(b)) < 0;
   return direction * CompareNames(Utf8(a->text(column)), Utf8(b->text(column))) < 0;
 }
 
@@ -195,7 +196,7 @@ void TFileListView::UpdateSortActions() {
 std::string TFileListView::SelectedFilePath() const {
   const QList<QTreeWidgetItem*> selected = ctx_.List->selectedItems();
   if (selected.isEmpty()) return {};
-  return RowPath(selected.first());
+  return FileListRowPath(selected.first());
 }
 
 void TFileListView::ShowFileInfo(const std::string& path) {

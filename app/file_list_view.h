@@ -17,6 +17,9 @@ class TFolderTreeView;
 class TKorvaConfig;
 class TMP3Info;
 
+// The full path of the file a file list row shows.
+std::string FileListRowPath(const QTreeWidgetItem* row);
+
 // What the lower half of the main window works with; the window owns all of it.
 struct TFileListContext {
   QTreeWidget* List = nullptr;  // the file list, with its nine columns

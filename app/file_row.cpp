@@ -54,6 +54,12 @@ bool ReadMp3FileInfoOrEmpty(const std::string& path, TMp3FileInfo& info, TMP3Inf
   return false;
 }
 
+bool ReadsAsMpegAudio(const std::string& path, TMP3Info& tags) {
+  TMp3FileInfo info;
+  // A file without any frame header reads without an error, but also without a sampling rate.
+  return ReadMp3FileInfoOrEmpty(path, info, tags) && info.SampleRate != 0;
+}
+
 TFileRow ReadFileRow(const std::string& folder, const std::string& name, TMP3Info& tags) {
   const std::string path = JoinPath(folder, name);
   const QFileInfo file(Utf8(path));

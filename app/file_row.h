@@ -36,6 +36,11 @@ struct TFileRow {
 // errors end here.
 bool ReadMp3FileInfoOrEmpty(const std::string& path, TMp3FileInfo& info, TMP3Info& tags);
 
+// True when the file reads as MPEG audio: the file list shows stream facts for it (a frame
+// header with a sampling rate, and tags the reader accepts). Anything else could neither be
+// previewed nor played by the game.
+bool ReadsAsMpegAudio(const std::string& path, TMP3Info& tags);
+
 // The row of one file found in a folder: its name, tags and stream facts, size and date.
 TFileRow ReadFileRow(const std::string& folder, const std::string& name, TMP3Info& tags);
 

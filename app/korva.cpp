@@ -3,6 +3,7 @@
 #include "app/config/config_names.h"
 #include "app/config/startup.h"
 #include "app/config/user_folders.h"
+#include "app/game_folder_picker.h"
 #include "app/main.h"
 #include "app/qt_prompts.h"
 #include "platform/data_folders.h"
@@ -16,10 +17,12 @@ int main(int argc, char* argv[]) {
   TKorvaApplication application(argc, argv);
   TQtPrompts prompts;
   // Holds the single-instance lock until the program ends.
-  const std::optional<TProgramStart> start = StartProgram(prompts);
+  const std::optional<TProgramStart> start = StartProgram(prompts, IniFileName(), PickGameFolder);
   if (!start) return 0;
   CopyDataFromProgramFolder(ProgramFolder(), ChangeFileExt(ProgramFilePath(), ".ini"),
                             UserDataFolder(), IniFileName());
+  // Kept only now: the copy of older settings above runs only while there is no settings file.
+  if (!start->PickedGameFolder.empty()) StoreGameFolder(IniFileName(), start->PickedGameFolder);
   TFormMain form(
       {UserDataFolder(), IniFileName(), SceneLabelFileName(), start->MusicFolder, &prompts});
   if (form.TerminationRequested()) return 0;

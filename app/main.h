@@ -83,6 +83,9 @@ class TFormMain : public QMainWindow {
   QAction* ActionFilesSortByPath = nullptr;
   // The six sort actions of category "Files", in tag order.
   std::vector<QAction*> FilesActions() const;
+  // Ctrl+Left / Ctrl+Right: a playing preview five seconds back or forth (no menu entry).
+  QAction* ActionSeekBack = nullptr;
+  QAction* ActionSeekForward = nullptr;
 
   // Menus.
   QMenu* MenuSettings = nullptr;
@@ -177,6 +180,11 @@ class TFormMain : public QMainWindow {
   void ActionDeleteConfigExecute();
   // Assigns the selected file to the selected scenes of a user configuration.
   void AssignSelectedFile();
+  // Assigns a file to the given scene rows of a user configuration, after making sure it plays.
+  void AssignFile(const std::string& path, const std::vector<int>& rows);
+  // MP3 files dropped on a scene row: one file as the assign action would place it, several on
+  // the scenes from that row on.
+  void AssignDroppedFiles(const std::vector<std::string>& files, int row);
   // Returns the selected scenes to the game's own music ("標準の設定に戻す(&R)").
   void RestoreSelectedScenes();
 
@@ -206,6 +214,7 @@ class TFormMain : public QMainWindow {
   void CreateConfigView();
   // main_player.cpp
   void CreatePlayer();
+  void CreateSeekKeys();
   void DestroyPlayer();
   std::string ChosenPlayFile(bool hasSender) const;
   void RunPlayerCommand(const std::function<void()>& command);

@@ -22,6 +22,7 @@ void TFormMain::CreateConfigView() {
   context.IsDefaultSelected = [this] { return IsDefaultSelected(); };
   ConfigView = std::make_unique<TConfigView>(context);
   connect(ConfigView->MenuItemAssign, &QAction::triggered, this, &TFormMain::AssignSelectedFile);
+  connect(ConfigView.get(), &TConfigView::FilesDropped, this, &TFormMain::AssignDroppedFiles);
   connect(ConfigView->MenuItemRestoreDefault, &QAction::triggered, this,
           &TFormMain::RestoreSelectedScenes);
 }

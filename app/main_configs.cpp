@@ -3,11 +3,14 @@
 #include <QAction>
 #include <QComboBox>
 #include <QSignalBlocker>
+#include <QTreeWidget>
+#include <algorithm>
 
 #include "app/config/apply.h"
 #include "app/config/config_edit.h"
 #include "app/config/config_files.h"
 #include "app/config/config_names.h"
+#include "app/file_row.h"
 #include "app/main.h"
 #include "app/newconfig.h"
 #include "platform/text_compare.h"
@@ -100,10 +103,40 @@ void TFormMain::ActionDeleteConfigExecute() {
 
 void TFormMain::AssignSelectedFile() {
   const std::string path = SelectedFilePath();
-  if (path.empty() || !CanAssignFile(path, Prompts())) return;
-  ConfigView->EditSelectedScenes([&](const TKorvaConfigItem& item) {
+  if (!path.empty()) AssignFile(path, ConfigView->SelectedRows());
+}
+
+void TFormMain::AssignFile(const std::string& path, const std::vector<int>& rows) {
+  if (rows.empty() || !ConfigView->IsUserConfigSelected() || !CanAssignFile(path, Prompts())) {
+    return;
+  }
+  // Apply would copy what cannot play into the game; it is refused here, where the person chose
+  // it. Scenes given back their own game file copy nothing and need no check.
+  const bool ownGameFile = std::all_of(rows.begin(), rows.end(), [&](int row) {
+    const int scene = DefaultConfig.Items(row).Scene;
+    return SameText(DefaultConfig.Items(DefaultConfig.IndexOfScene(scene)).FileName, path);
+  });
+  if (!ownGameFile && !ReadsAsMpegAudio(path, Mp3Info)) {
+    Prompts().ShowMessage(path + kMsgNotMpegAudio);
+    return;
+  }
+  ConfigView->EditScenes(rows, [&](const TKorvaConfigItem& item) {
     AssignFileToScene(item, path, DefaultConfig, UserConfig);
   });
+}
+
+void TFormMain::AssignDroppedFiles(const std::vector<std::string>& files, int row) {
+  // One file dropped on a selected scene goes to every selected scene, as the assign action
+  // does; on another scene, to that one.
+  if (files.size() == 1) {
+    std::vector<int> rows = ConfigView->SelectedRows();
+    if (std::find(rows.begin(), rows.end(), row) == rows.end()) rows = {row};
+    AssignFile(files.front(), rows);
+    return;
+  }
+  // Several files fill the scenes from the one they were dropped on, in their order.
+  for (std::size_t i = 0; i < files.size() && row < ListViewConfig->topLevelItemCount(); ++i)
+    AssignFile(files[i], {row++});
 }
 
 void TFormMain::RestoreSelectedScenes() {

@@ -15,6 +15,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/file_drag.h"
 #include "app/main.h"
 #include "app/window_font.h"
 #include "controls/seek_track_bar.h"
@@ -52,9 +53,9 @@ constexpr std::array<TColumn, 9> kFileColumns = {{{"ファイル名", 160},
                                                   {"フォルダ", 40}}};
 
 // A report-style list: one line per row, no tree decoration, read-only.
-template <size_t N>
-QTreeWidget* CreateReportList(QWidget* parent, const std::array<TColumn, N>& columns) {
-  auto* list = new QTreeWidget(parent);
+template <typename TList, size_t N>
+TList* CreateReportList(QWidget* parent, const std::array<TColumn, N>& columns) {
+  auto* list = new TList(parent);
   list->setRootIsDecorated(false);
   list->setItemsExpandable(false);
   list->setUniformRowHeights(true);
@@ -161,7 +162,7 @@ void TFormMain::CreateUpperArea() {
   row->addWidget(ButtonDeleteConfig);
   row->addStretch(1);
 
-  ListViewConfig = CreateReportList(PanelUpper, kConfigColumns);
+  ListViewConfig = CreateReportList<QTreeWidget>(PanelUpper, kConfigColumns);
   ListViewConfig->setObjectName("ListViewConfig");
   ListViewConfig->setSelectionMode(QAbstractItemView::ExtendedSelection);
   ListViewConfig->header()->setSectionsClickable(false);
@@ -186,7 +187,7 @@ void TFormMain::CreateLowerArea() {
   PanelFolderTreeLayout = new QVBoxLayout(PanelFolderTree);
   PanelFolderTreeLayout->setContentsMargins(0, 0, 0, 0);
 
-  ListViewFiles = CreateReportList(SplitterLower, kFileColumns);
+  ListViewFiles = CreateReportList<TFileDragList>(SplitterLower, kFileColumns);
   ListViewFiles->setObjectName("ListViewFiles");
   ListViewFiles->setMinimumWidth(kTreeFilesMinimum);
   ListViewFiles->setSelectionMode(QAbstractItemView::SingleSelection);

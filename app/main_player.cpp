@@ -10,6 +10,7 @@
 
 #include "app/main.h"
 #include "app/mp3fileinfodlg.h"
+#include "app/player_messages.h"
 #include "app/playervolumedlg.h"
 #include "controls/folder_listing.h"
 #include "controls/seek_track_bar.h"
@@ -24,8 +25,9 @@ namespace {
 constexpr int kResumeThresholdMs = 1000;
 // The bar's page is this part of the file.
 constexpr int kPagesPerFile = 15;
-// One notch of the mouse wheel on the position bar moves this far.
-constexpr int kWheelStepMs = 5000;
+// One notch of the mouse wheel on the position bar, and Ctrl+Left or Ctrl+Right while a preview
+// plays, move this far.
+constexpr int kSeekStepMs = 5000;
 // A preview that ends sooner after its start is not repeated: a file that holds next to no
 // sound would otherwise start again and again for ever.
 constexpr qint64 kShortestRepeatMs = 1000;
@@ -73,7 +75,7 @@ class TMouseDownFilter : public QObject {
 void TFormMain::CreatePlayer() {
   // Worker errors of the player and errors of opening a file are shown to the person, once.
   MPSetExceptionDisplay(
-      [this](const std::exception& error) { Prompts().ShowMessage(error.what()); });
+      [this](const std::exception& error) { Prompts().ShowMessage(PlayerErrorMessage(error)); });
   Mp3Player = std::make_unique<TMP3Player>(PlayerDispatcher);
   TMP3Player& p = *Mp3Player;
   p.BeginLoading();
@@ -101,12 +103,29 @@ void TFormMain::CreatePlayer() {
   connect(FileList.get(), &TFileListView::FileDoubleClicked, this,
           [this] { ActionPlayMp3Execute(false); });
   connect(TrackBarPlayer, &QSlider::valueChanged, this, &TFormMain::TrackBarPlayerChange);
-  TrackBarPlayer->SetWheelStep(kWheelStepMs);
+  TrackBarPlayer->SetWheelStep(kSeekStepMs);
   // The bar never keeps the keyboard focus; the lists keep it for Enter.
   TrackBarPlayer->setFocusPolicy(Qt::NoFocus);
   connect(ToolButtonVolume, &QToolButton::clicked, this, &TFormMain::ToolButtonVolumeClick);
   new TMouseDownFilter(PanelTime, [this] { PanelTimeMouseDown(); });
   new TMouseDownFilter(PanelMp3FileInfo, [this] { PanelMp3FileInfoMouseDown(); });
+  CreateSeekKeys();
+}
+
+// Keyboard seeking for the window, which the bar never has the focus for. The keys are only
+// taken while a preview can seek; otherwise they stay with the lists and the tree.
+void TFormMain::CreateSeekKeys() {
+  auto seekKey = [this](const QKeySequence& key, int step) {
+    auto* action = new QAction(this);
+    action->setShortcut(key);
+    action->setEnabled(false);
+    addAction(action);
+    connect(action, &QAction::triggered, this,
+            [this, step] { TrackBarPlayer->setValue(TrackBarPlayer->value() + step); });
+    return action;
+  };
+  ActionSeekBack = seekKey(QKeySequence(Qt::CTRL | Qt::Key_Left), -kSeekStepMs);
+  ActionSeekForward = seekKey(QKeySequence(Qt::CTRL | Qt::Key_Right), kSeekStepMs);
 }
 
 void TFormMain::DestroyPlayer() {
@@ -183,6 +202,8 @@ void TFormMain::Mp3PlayerChangeStatus() {
   const TMP3PlayerCommands commands = Mp3Player->Commands();
   ToolButtonPlay->setEnabled(commands.Contains(mpcPlay) || !Mp3Player->Opened());
   ActionStopPlayer->setEnabled(commands.Contains(mpcStop));
+  ActionSeekBack->setEnabled(commands.Contains(mpcSeek));
+  ActionSeekForward->setEnabled(commands.Contains(mpcSeek));
 }
 
 void TFormMain::Mp3PlayerChangePosition() {

@@ -2,6 +2,9 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QWheelEvent>
 #include <cstdlib>
 
@@ -43,6 +46,32 @@ void TSeekTrackBar::keyPressEvent(QKeyEvent* event) {
   }
   triggerAction(action);
   event->accept();
+}
+
+std::optional<int> TSeekTrackBar::ValueBesideThumb(const QPoint& point) const {
+  QStyleOptionSlider option;
+  initStyleOption(&option);
+  if (style()->hitTestComplexControl(QStyle::CC_Slider, &option, point, this) ==
+      QStyle::SC_SliderHandle) {
+    return std::nullopt;
+  }
+  const QRect groove =
+      style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
+  const QRect thumb =
+      style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+  const bool horizontal = orientation() == Qt::Horizontal;
+  const int span = horizontal ? groove.width() - thumb.width() : groove.height() - thumb.height();
+  const int offset = horizontal ? point.x() - groove.x() - thumb.width() / 2
+                                : point.y() - groove.y() - thumb.height() / 2;
+  return QStyle::sliderValueFromPosition(minimum(), maximum(), offset, span, option.upsideDown);
+}
+
+void TSeekTrackBar::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) {
+    if (const auto value = ValueBesideThumb(event->position().toPoint())) setValue(*value);
+  }
+  // The thumb is under the mouse now, so the slider takes the press as the start of a drag.
+  QSlider::mousePressEvent(event);
 }
 
 void TSeekTrackBar::focusOutEvent(QFocusEvent* event) {

@@ -2,11 +2,13 @@
 
 #include <QSlider>
 #include <functional>
+#include <optional>
 
 // The slider of the play position and the volume. On a horizontal bar the "upward" keys move the
 // thumb to the right, towards larger positions, as a seek bar should; a wheel turned up does so
 // already on Qt's slider. A bar whose single step is too fine for the wheel (a millisecond on
-// the position bar) can be given a step of its own per wheel notch.
+// the position bar) can be given a step of its own per wheel notch. A click beside the thumb
+// moves it to where the click was, as in every music player, and holds it there for dragging.
 class TSeekTrackBar : public QSlider {
   Q_OBJECT
 
@@ -28,11 +30,15 @@ class TSeekTrackBar : public QSlider {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
 
  private:
   bool Reversed() const { return h_reverse_ && orientation() == Qt::Horizontal; }
+  // The value whose thumb would be centred on the point, for a point beside the thumb; nullopt
+  // on the thumb itself, which the slider drags as it is.
+  std::optional<int> ValueBesideThumb(const QPoint& point) const;
 
   bool sel_enabled_ = false;
   bool h_reverse_ = true;

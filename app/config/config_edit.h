@@ -49,3 +49,7 @@ bool CanAssignFile(const std::string& path, IPrompts& prompts);
 // Follows the path.
 inline constexpr char kMsgCannotAssign[] =
     "\nファイル名に改行または文字として読めない部分があるため、割り当てられません";
+// Follows the path of a file that is not MPEG audio (empty, damaged, or another kind of file).
+inline constexpr char kMsgNotMpegAudio[] =
+    "\nMP3ファイルとして読めない(空・壊れている・MPEGオーディオではない)ため、割り当てられません。"
+    "再生できるMP3ファイルを選んでください";

@@ -7,8 +7,12 @@
 
 #include "tests/app/game_folder.h"
 #include "tests/platform/permissions_bind.h"
+#include "tests/platform/wine_prefix.h"
 
 namespace {
+
+// A real MP3 file: assigning refuses what is not MPEG audio.
+const std::string kAlphaMp3 = std::string(KORVA_TEST_DATA) + "/browse/alpha.mp3";
 
 class ConfigManagementTest : public testing::Test {
  protected:
@@ -16,7 +20,7 @@ class ConfigManagementTest : public testing::Test {
     game_.WriteTable("0 a,loop\r\n1 b\r\n2 c,loop\r\n3 d\r\n4 e\r\n5 f\r\n");
     game_.WriteGameFiles({"a.mp3", "b.mp3", "c.mp3", "d.mp3", "e.mp3", "f.mp3"});
     QDir(QString::fromStdString(game_.Path(""))).mkpath("music");
-    TGameFolder::WriteFile(game_.Path("music/x.mp3"), "x");
+    TGameFolder::WriteFile(game_.Path("music/x.mp3"), TGameFolder::ReadFile(kAlphaMp3));
     form_ = game_.NewForm();
   }
 
@@ -258,5 +262,24 @@ TEST_F(ConfigManagementTest, AConfigurationThatCannotBeReadIsNotShown) {
                                std::filesystem::perm_options::add);
   EXPECT_EQ(TGameFolder::ReadFile(second), second_saved);
 }
+
+#ifndef _WIN32  // Windows reads Windows paths as they are.
+// A configuration written on Windows or under Wine ("Z:\...") shows its files through the Wine
+// prefix, and its playlist comes back as it was when it was only looked at.
+TEST_F(ConfigManagementTest, AConfigurationFromWindowsShowsItsFilesAndKeepsItsText) {
+  const TWinePrefix prefix;
+  const std::string windowsPath = ZDrivePath(game_.Path("music/x.mp3"));
+  const std::string playlist = game_.Path("prog/windows.m3u");
+  const std::string text =
+      "#EXTM3U\r\n#KORVA\r\n#KORVANUM:1,1\r\n#EXTINF:\r\n" + windowsPath + "\r\n";
+  TGameFolder::WriteFile(playlist, text);
+  form_->FillConfigBox();
+  form_->SelectConfig(BoxEntries().indexOf("windows"));
+  ASSERT_TRUE(RowIsOverride(1));
+  EXPECT_EQ(form_->ListViewConfig->topLevelItem(1)->text(3), "Alpha") << "its tags were read";
+  form_->SelectConfig(0);
+  EXPECT_EQ(TGameFolder::ReadFile(playlist), text);
+}
+#endif
 
 }  // namespace

@@ -20,8 +20,11 @@
 
 #include "app/file_row.h"
 #include "app/mp3fileinfodlg.h"
+#include "app/player_messages.h"
 #include "app/playervolumedlg.h"
 #include "controls/seek_track_bar.h"
+#include "mp3player/compo/format_error.h"
+#include "mp3player/compo/output/sound_out.h"
 #include "tests/app/game_folder.h"
 
 namespace {
@@ -129,6 +132,43 @@ TEST_F(PlayerControlsTest, PlayResumesAtTheBarAboveOneSecondAndRestartsAPlayingF
   form_->ActionPlayMp3->trigger();
   ASSERT_TRUE(Playing());
   EXPECT_LT(form_->Mp3Player->Position(), 900) << "one second or less plays from the start";
+}
+
+// A click on the bar jumps there (its own test has the details); Ctrl+Left and Ctrl+Right seek
+// by five seconds while a preview plays and are free for the lists otherwise.
+TEST_F(PlayerControlsTest, TheBarJumpsWhereClickedAndTheKeysSeekWhilePlaying) {
+  EXPECT_EQ(form_->ActionSeekForward->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Right));
+  EXPECT_EQ(form_->ActionSeekBack->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Left));
+  EXPECT_FALSE(form_->ActionSeekForward->isEnabled()) << "nothing plays";
+  SelectFile(song_, "sakura.mp3");
+  form_->ActionPlayMp3->trigger();
+  ASSERT_TRUE(Playing());
+  ASSERT_TRUE(form_->ActionSeekForward->isEnabled());
+  const int64_t duration = form_->Mp3Player->Duration();
+  form_->ActionSeekForward->trigger();
+  EXPECT_GE(form_->Mp3Player->Position(), std::min<int64_t>(duration - 500, 5000));
+  form_->ActionSeekBack->trigger();
+  EXPECT_LT(form_->Mp3Player->Position(), 1000);
+
+  TSeekTrackBar* bar = form_->TrackBarPlayer;
+  const QPoint threeQuarters(bar->width() * 3 / 4, bar->height() / 2);
+  QMouseEvent press(QEvent::MouseButtonPress, threeQuarters, bar->mapToGlobal(threeQuarters),
+                    Qt::LeftButton, Qt::LeftButton, {});
+  QApplication::sendEvent(bar, &press);
+  EXPECT_GT(form_->Mp3Player->Position(), duration / 2) << "not a page of 1/15 further";
+}
+
+// Without a sound device the person reads that it could not be opened, the device's own text
+// after it; errors of the file keep their text.
+TEST(PlayerMessagesTest, SoundDeviceErrorsSayWhatFailed) {
+  const std::string technical =
+      "そのようなファイルやディレクトリはありません(TSoundOut.Open:WaveOutOpen)";
+  EXPECT_EQ(PlayerErrorMessage(ESoundOutError(technical)),
+            std::string(kMsgSoundDeviceNotOpened) + "\n" + technical);
+  // Errors of the output's worker thread come as their text alone.
+  EXPECT_EQ(PlayerErrorMessage(std::runtime_error("I/O error(TSoundOut.WaveWrite)")),
+            std::string(kMsgSoundDeviceFailed) + "\nI/O error(TSoundOut.WaveWrite)");
+  EXPECT_EQ(PlayerErrorMessage(TMPFormatError()), "unknown MPEG Audio format.");
 }
 
 TEST_F(PlayerControlsTest, AnOverriddenSceneCalledWithoutSenderPlaysTheGamesOwnMusic) {

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -120,6 +121,41 @@ TEST(SeekTrackBarTest, FocusTakenWhileDraggingReportsTheTaker) {
   EXPECT_EQ(calls, 1);
   EXPECT_EQ(sender, other);
   EXPECT_FALSE(bar->isSliderDown());
+}
+
+// A click beside the thumb puts it where the click was (not a page further), on either bar; a
+// press on the thumb leaves it where it is, and the mouse then drags it as before.
+TEST(SeekTrackBarTest, AClickJumpsToItsPlaceAndTheThumbStillDrags) {
+  auto click = [](TSeekTrackBar& bar, QPoint point, QEvent::Type type = QEvent::MouseButtonPress) {
+    QMouseEvent event(type, point, bar.mapToGlobal(point), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QApplication::sendEvent(&bar, &event);
+  };
+  TSeekTrackBar bar;
+  bar.setRange(0, 1000);
+  bar.setPageStep(66);
+  bar.resize(300, 22);
+  click(bar, QPoint(225, 11));
+  EXPECT_NEAR(bar.value(), 750, 30);
+  click(bar, QPoint(225, 11), QEvent::MouseButtonRelease);
+  click(bar, QPoint(2, 11));
+  EXPECT_EQ(bar.value(), 0);
+  click(bar, QPoint(2, 11), QEvent::MouseButtonRelease);
+
+  bar.setValue(500);
+  const int thumb = 150;
+  click(bar, QPoint(thumb + 3, 11));
+  EXPECT_EQ(bar.value(), 500) << "a press on the thumb does not move it";
+  EXPECT_TRUE(bar.isSliderDown());
+  click(bar, QPoint(thumb + 3 + 60, 11), QEvent::MouseMove);
+  EXPECT_GT(bar.value(), 600);
+  click(bar, QPoint(thumb + 3 + 60, 11), QEvent::MouseButtonRelease);
+
+  TSeekTrackBar vertical(Qt::Vertical);
+  vertical.setRange(0, 100);
+  vertical.resize(22, 200);
+  click(vertical, QPoint(11, 2));
+  EXPECT_EQ(vertical.value(), 100) << "the top of a vertical bar is its maximum";
 }
 
 }  // namespace

@@ -54,7 +54,8 @@ TEST_F(StartupTest, MissingKeyOrFolderEndsTheProgram) {
   setenv("WINEPREFIX", game_.path().c_str(), 1);  // a prefix without system.reg
   EXPECT_FALSE(StartProgram(prompts_));
   unsetenv("WINEPREFIX");
-  EXPECT_EQ(prompts_.Messages, (std::vector<std::string>{kMsgNoGame, kMsgNoGame}));
+  ASSERT_EQ(prompts_.Messages.size(), 2u);
+  for (const std::string& message : prompts_.Messages) EXPECT_TRUE(message.starts_with(kMsgNoGame));
 }
 #endif
 
