@@ -1,5 +1,6 @@
 #include "app/config/apply.h"
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <unordered_map>
@@ -14,6 +15,7 @@
 #include "app/config/game_table.h"
 #include "mp3player/compo/info/mp3_file_info.h"
 #include "mp3player/compo/info/mp3_info.h"
+#include "mp3player/compo/io/file_stream.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/folder_lock.h"
@@ -75,6 +77,48 @@ bool IsCopySource(const std::string& path, TMP3Info& tags) {
   // The file list's test also passes a file without any frame header, with no stream facts
   // (layer 0); that is no MPEG audio.
   return ReadMp3FileInfoOrEmpty(path, info, tags) && info.Layer != 0;
+}
+
+// Reads until the buffer is full or the file ends; returns how many bytes came.
+std::size_t ReadUpTo(TMPFileStream& file, std::vector<uint8_t>& buffer) {
+  std::size_t n = 0;
+  while (n < buffer.size()) {
+    const int32_t got = file.Read(buffer.data() + n, static_cast<int32_t>(buffer.size() - n));
+    if (got <= 0) break;
+    n += static_cast<std::size_t>(got);
+  }
+  return n;
+}
+
+// True when two regular files hold the same bytes, compared in pieces.
+bool SameBytes(const std::string& a, const std::string& b) {
+  const std::optional<TFileStamp> stampA = FileStampOf(a);
+  const std::optional<TFileStamp> stampB = FileStampOf(b);
+  if (!stampA || !stampB || stampA->Size != stampB->Size) return false;
+  try {
+    TMPFileStream fileA(a);
+    TMPFileStream fileB(b);
+    std::vector<uint8_t> bytesA(1 << 16);
+    std::vector<uint8_t> bytesB(1 << 16);
+    for (;;) {
+      const std::size_t n = ReadUpTo(fileA, bytesA);
+      if (ReadUpTo(fileB, bytesB) != n ||
+          !std::equal(bytesA.begin(), bytesA.begin() + n, bytesB.begin())) {
+        return false;
+      }
+      if (n == 0) return true;
+    }
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+// The key under which a name and its numbered variants meet: the folded stem without the
+// digits at its end ("Song2.mp3" and "song.mp3" both give "song").
+std::string NumberingKey(const std::string& name) {
+  std::string stem = FoldCase(ChangeFileExt(name, ""));
+  while (!stem.empty() && stem.back() >= '0' && stem.back() <= '9') stem.pop_back();
+  return stem;
 }
 
 // One Apply, from the locked folder to the new table.
@@ -259,11 +303,33 @@ class TApplyRun {
         destinations.push_back(destinations[first]);
         item.IsDefault = true;
       } else {
-        const std::string name = taken.TakeFree(TableSafeFileName(ExtractFileName(item.FileName)));
+        const std::string base = TableSafeFileName(ExtractFileName(item.FileName));
+        std::string name = EarlierCopyOf(item.FileName, base);
+        // An earlier copy with the same bytes is kept as it is: no copy needed.
+        item.IsDefault = !name.empty();
+        if (name.empty()) name = taken.TakeFree(base);
         destinations.push_back(JoinPath(folder_, name));
       }
     }
     return destinations;
+  }
+
+  // The name of an unchanged earlier copy, named as a copy of this source would be, that holds
+  // the source's bytes; "". Re-applying a configuration then keeps its copies and their names.
+  std::string EarlierCopyOf(const std::string& source, const std::string& base) {
+    if (earlierCopies_.empty()) {
+      for (const std::string& name : record_.CopyNames()) {
+        earlierCopies_.emplace(NumberingKey(name), name);
+      }
+    }
+    const auto [first, last] = earlierCopies_.equal_range(NumberingKey(base));
+    for (auto it = first; it != last; ++it) {
+      const std::string& name = it->second;
+      if (record_.IsUnchangedCopy(folder_, name) && SameBytes(source, JoinPath(folder_, name))) {
+        return name;
+      }
+    }
+    return {};
   }
 
   // Copies what needs copying and returns the table's lines. A scene whose copy failed keeps
@@ -358,6 +424,7 @@ class TApplyRun {
   const TCopyRecord oldRecord_;
   TKorvaConfig current_;
   TKorvaConfig standard_;
+  std::unordered_multimap<std::string, std::string> earlierCopies_;  // by NumberingKey
   std::vector<int> adoptedScenes_;
   std::vector<std::string> made_;  // names of the copies this Apply made
 };

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <vector>
@@ -108,17 +109,21 @@ int ReplaceAtomically(const std::string& path, std::string_view bytes, mode_t mo
   return ReplaceThroughTemp(path, mode, true, [&](int fd) { return WriteAll(fd, bytes); });
 }
 
-// Copies from one descriptor to another in fixed-size pieces, so no size of source can exhaust
-// memory.
-bool CopyAll(int from, int to) {
+// Copies the size bytes a regular file had when it was opened, in fixed-size pieces, so that no
+// size of source can exhaust memory. Files of /proc claim no size and may never end: they give
+// nothing.
+bool CopyAll(int from, int to, off_t size) {
   std::vector<char> buffer(1 << 16);
-  for (;;) {
-    const ssize_t n = read(from, buffer.data(), buffer.size());
+  while (size > 0) {
+    const ssize_t n =
+        read(from, buffer.data(), static_cast<std::size_t>(std::min<off_t>(size, buffer.size())));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return false;
     if (n == 0) return true;
+    size -= n;
     if (!WriteAll(to, std::string_view(buffer.data(), static_cast<std::size_t>(n)))) return false;
   }
+  return true;
 }
 
 mode_t ExistingModeOr(const std::string& path, mode_t fallback) {
@@ -214,8 +219,9 @@ bool FileCopy(const std::string& source, const std::string& dest, bool failIfExi
     }
   }
   const mode_t mode = sourceStat.st_mode & 0777;
-  return ReplaceThroughTemp(dest, mode, !failIfExists,
-                            [&](int fd) { return CopyAll(from.get(), fd); }) == 0;
+  return ReplaceThroughTemp(dest, mode, !failIfExists, [&](int fd) {
+           return CopyAll(from.get(), fd, sourceStat.st_size);
+         }) == 0;
 }
 
 bool FileDelete(const std::string& path) {

@@ -94,7 +94,7 @@ TEST_F(ApplySafetyTest, SceneAGameUpdateAddedStaysWithItsSong) {
   EXPECT_EQ(prompts_.Messages, std::vector<std::string>{kMsgGameTableGrew + std::string("12")});
   Assign(12, Own("twelve.mp3"));
   ASSERT_TRUE(Apply());
-  EXPECT_EQ(Table(), "1 one2\r\n2 battle\r\n3 town,loop\r\n4 ending\r\n12 twelve\r\n");
+  EXPECT_EQ(Table(), "1 one\r\n2 battle\r\n3 town,loop\r\n4 ending\r\n12 twelve\r\n");
   ASSERT_TRUE(Apply(kDefaultConfigName));
   EXPECT_EQ(Table(), std::string(kGameTable) + "12 newtheme,loop\r\n");
   EXPECT_EQ(Music("newtheme.mp3"), "game update");

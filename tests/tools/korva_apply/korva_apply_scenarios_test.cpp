@@ -136,18 +136,16 @@ class KorvaApplyScenarioTest : public ::testing::Test {
     return files;
   }
 
-  // What the music folder holds after the configuration of PlaylistLines is applied; the
-  // copies get the numbers given (an Apply makes its copies while the earlier ones are there).
-  TSnapshot Applied(const std::string& song = "", const std::string& other = "2",
-                    const std::string& ab = "", const std::string& boss = "2") const {
+  // What the music folder holds after the configuration of PlaylistLines is applied; the copy
+  // of "a,b.mp3" with the number given.
+  TSnapshot Applied(const std::string& ab = "") const {
     TSnapshot expected = pristine_;
-    expected["Config.txt"] =
-        Sjis("1 曲_一" + song + ",loop\r\n2 曲_一" + song + ",loop\r\n3 曲_一" + other +
-             ",loop\r\n5 a_b" + ab + "\r\n7 BATTLE,loop\r\n8 Boss" + boss + "\r\n10 ending\r\n");
-    expected["曲_一" + song + ".mp3"] = Mp3Bytes("song 曲 一.mp3");
-    expected["曲_一" + other + ".mp3"] = Mp3Bytes("other 曲 一");
+    expected["Config.txt"] = Sjis("1 曲_一,loop\r\n2 曲_一,loop\r\n3 曲_一2,loop\r\n5 a_b" + ab +
+                                  "\r\n7 BATTLE,loop\r\n8 Boss2\r\n10 ending\r\n");
+    expected["曲_一.mp3"] = Mp3Bytes("song 曲 一.mp3");
+    expected["曲_一2.mp3"] = Mp3Bytes("other 曲 一");
     expected["a_b" + ab + ".mp3"] = Mp3Bytes("song a,b.mp3");
-    expected["Boss" + boss + ".mp3"] = Mp3Bytes("song Boss.mp3");
+    expected["Boss2.mp3"] = Mp3Bytes("song Boss.mp3");
     return expected;
   }
 
@@ -168,12 +166,13 @@ TEST_F(KorvaApplyScenarioTest, ApplyReapplyCancelAndRestoreOnAShiftJisGame) {
   EXPECT_EQ(first.Output, applied);
   EXPECT_TRUE(MusicFiles() == Applied());
 
-  // Applying again makes new copies beside the earlier ones, then removes those.
+  // Applying again keeps the copies of unchanged songs; a changed one is copied anew beside
+  // the earlier copy, which goes then.
   WriteBytes(songs_ + kSep + "a,b.mp3", Mp3Bytes("changed"));
   const TRun again = Run("私の設定");
   EXPECT_EQ(again.Status, 3);
   EXPECT_EQ(again.Output, applied);
-  TSnapshot expected = Applied("3", "4", "2", "3");
+  TSnapshot expected = Applied("2");
   expected["a_b2.mp3"] = Mp3Bytes("changed");
   EXPECT_TRUE(MusicFiles() == expected);
 
@@ -202,7 +201,7 @@ TEST_F(KorvaApplyScenarioTest, PlaylistsInUtf8AndOtherLineEndsApplyTheSame) {
                              kMsgCopyFailedTail);
   EXPECT_TRUE(MusicFiles() == Applied());
   ASSERT_EQ(Run("crlf_less").Status, 3);
-  EXPECT_TRUE(MusicFiles() == Applied("3", "4", "2", "3"));
+  EXPECT_TRUE(MusicFiles() == Applied());
 }
 
 TEST_F(KorvaApplyScenarioTest, EmptyOrForeignPlaylistWritesTheDefaultTable) {
