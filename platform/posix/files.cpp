@@ -126,6 +126,22 @@ bool CopyAll(int from, int to, off_t size) {
   return true;
 }
 
+// Reads to the end of the file; more than maxBytes (the file may grow while it is read) throws.
+std::string ReadToEnd(int fd, const std::string& path, std::size_t maxBytes) {
+  std::string bytes;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t n = read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw TFileError(ErrorText(path, errno));
+    if (n == 0) return bytes;
+    if (static_cast<std::size_t>(n) > maxBytes - bytes.size()) {
+      throw TFileError(ErrorText(path, EFBIG));
+    }
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+}
+
 mode_t ExistingModeOr(const std::string& path, mode_t fallback) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : fallback;
@@ -161,16 +177,7 @@ std::string ReadFileBytes(const std::string& path) {
   struct stat st;
   if (fstat(file.get(), &st) != 0) throw TFileError(ErrorText(path, errno));
   if (S_ISDIR(st.st_mode)) throw TFileError(ErrorText(path, EISDIR));
-  std::string bytes;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = read(file.get(), buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw TFileError(ErrorText(path, errno));
-    if (n == 0) break;
-    bytes.append(buffer, static_cast<std::size_t>(n));
-  }
-  return bytes;
+  return ReadToEnd(file.get(), path, std::string::npos);
 }
 
 std::string ReadRegularFile(const std::string& path, std::size_t maxBytes) {
@@ -179,23 +186,11 @@ std::string ReadRegularFile(const std::string& path, std::size_t maxBytes) {
   if (file.get() < 0) throw TFileError(ErrorText(path, errno));
   struct stat st;
   if (fstat(file.get(), &st) != 0) throw TFileError(ErrorText(path, errno));
-  if (!S_ISREG(st.st_mode))
+  if (!S_ISREG(st.st_mode)) {
     throw TFileError(ErrorText(path, S_ISDIR(st.st_mode) ? EISDIR : EINVAL));
-  if (static_cast<uint64_t>(st.st_size) > maxBytes) throw TFileError(ErrorText(path, EFBIG));
-  std::string bytes;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t n = read(file.get(), buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw TFileError(ErrorText(path, errno));
-    if (n == 0) break;
-    // The file may grow while it is read.
-    if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) {
-      throw TFileError(ErrorText(path, EFBIG));
-    }
-    bytes.append(buffer, static_cast<std::size_t>(n));
   }
-  return bytes;
+  if (static_cast<uint64_t>(st.st_size) > maxBytes) throw TFileError(ErrorText(path, EFBIG));
+  return ReadToEnd(file.get(), path, maxBytes);
 }
 
 void WriteFileAtomic(const std::string& path, std::string_view bytes) {

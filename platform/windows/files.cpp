@@ -24,6 +24,19 @@ class THandle {
   HANDLE h_;
 };
 
+// Reads to the end of the file; more than maxBytes (the file may grow while it is read) throws.
+std::string ReadToEnd(HANDLE file, const std::string& path, std::size_t maxBytes) {
+  std::string bytes;
+  char buffer[65536];
+  DWORD n = 0;
+  for (;;) {
+    if (!ReadFile(file, buffer, sizeof buffer, &n, nullptr)) throw TFileError(ErrorText(path));
+    if (n == 0) return bytes;
+    if (n > maxBytes - bytes.size()) throw TFileError(path + ": file too large");
+    bytes.append(buffer, n);
+  }
+}
+
 bool IsReadOnly(const std::string& path) {
   const DWORD attr = GetFileAttributesW(Widen(path).c_str());
   return attr != INVALID_FILE_ATTRIBUTES && (attr & FILE_ATTRIBUTE_READONLY);
@@ -63,41 +76,20 @@ std::string ReadFileBytes(const std::string& path) {
   THandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) throw TFileError(ErrorText(path));
-  std::string bytes;
-  char buffer[65536];
-  DWORD n = 0;
-  for (;;) {
-    if (!ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr)) {
-      throw TFileError(ErrorText(path));
-    }
-    if (n == 0) break;
-    bytes.append(buffer, n);
-  }
-  return bytes;
+  return ReadToEnd(file.get(), path, std::string::npos);
 }
 
 std::string ReadRegularFile(const std::string& path, std::size_t maxBytes) {
-  // OPEN_EXISTING on a pipe name or device would connect or wait; only disk files are read.
   THandle file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (file.get() == INVALID_HANDLE_VALUE) throw TFileError(ErrorText(path));
+  // Only disk files: a pipe or a device could keep a read waiting, or never end.
   LARGE_INTEGER size;
   if (GetFileType(file.get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.get(), &size)) {
     throw TFileError(path + ": not a regular file");
   }
   if (static_cast<uint64_t>(size.QuadPart) > maxBytes) throw TFileError(path + ": file too large");
-  std::string bytes;
-  char buffer[65536];
-  DWORD n = 0;
-  for (;;) {
-    if (!ReadFile(file.get(), buffer, sizeof buffer, &n, nullptr)) {
-      throw TFileError(ErrorText(path));
-    }
-    if (n == 0) break;
-    if (bytes.size() + n > maxBytes) throw TFileError(path + ": file too large");
-    bytes.append(buffer, n);
-  }
-  return bytes;
+  return ReadToEnd(file.get(), path, maxBytes);
 }
 
 void WriteFileAtomic(const std::string& path, std::string_view bytes) {

@@ -105,28 +105,22 @@ TEST_F(ApplySafetyTest, SceneAGameUpdateAddedStaysWithItsSong) {
 // next Apply at its n-th file change; the folder is then exactly the old state, or the new
 // table with its copies, and no file outside the record is ever gone.
 TEST_F(ApplySafetyTest, AFailureAtAnyStepLeavesTheOldStateOrTheNew) {
-  Assign(1, Own("one.mp3"));
-  Assign(2, Own("two.mp3"));
-  ASSERT_TRUE(Apply());
-  WriteBytes(music_ + kSep + "mine.mp3", "the person's own");
-  const std::string saved = root_ / "saved";
-  fs::copy(U8Path(music_), U8Path(saved));
-  const auto keepTimes = [](const std::string& from, const std::string& to) {
-    for (const auto& entry : fs::directory_iterator(U8Path(from)))
-      fs::last_write_time(U8Path(to) / entry.path().filename(), entry.last_write_time());
-  };
-  keepTimes(music_, saved);
-  const TSnapshot old = TakeSnapshot(music_);
-  user_.Clear();
-  Assign(2, Own("three.mp3"));
-  Assign(3, Own("four.mp3"));
   const std::vector<std::string> newLines{"2 three", "3 four"};
   const std::vector<std::string> gameLines{"2 battle", "3 town,loop"};
-
   for (int n = 1;; ++n) {
+    // The old state, made anew for every run by a whole Apply.
     fs::remove_all(U8Path(music_));
-    fs::copy(U8Path(saved), U8Path(music_));
-    keepTimes(saved, music_);
+    SetUp();
+    user_.Clear();
+    Assign(1, Own("one.mp3"));
+    Assign(2, Own("two.mp3"));
+    ASSERT_TRUE(Apply());
+    WriteBytes(music_ + kSep + "mine.mp3", "the person's own");
+    const TSnapshot old = TakeSnapshot(music_);
+    user_.Clear();
+    Assign(2, Own("three.mp3"));
+    Assign(3, Own("four.mp3"));
+
     int changes = 0;
     SetFileChangeGate([&] { return ++changes != n; });
     const TApplyResult result = Result();
