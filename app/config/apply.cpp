@@ -135,8 +135,8 @@ class TApplyRun {
   // is damaged.
   bool Prepare() {
     current_.LoadFromGameTable(JoinPath(folder_, kGameTableName));
+    if (defaultConfig_.Count() == 0) return StopForBadBackup();
     BuildStandard();
-    if (standard_.Count() == 0) return StopForBadBackup();
     return AdoptGameScenes();
   }
 
@@ -186,9 +186,16 @@ class TApplyRun {
       item.FileName = source.FileName;
       item.Loop = source.Loop;
     }
+    // A scene the backup has again (refreshed by the person) is the backup's; the record
+    // forgets it.
+    std::vector<std::string> gameLines;
     for (const std::string& line : record_.GameLines()) {
-      if (const auto entry = ParseTableLine(line)) AddStandardItem(*entry);
+      const auto entry = ParseTableLine(line);
+      if (!entry || standard_.IndexOfScene(entry->Scene) >= 0) continue;
+      AddStandardItem(*entry);
+      gameLines.push_back(line);
     }
+    record_.SetGameLines(std::move(gameLines));
   }
 
   void AddStandardItem(const TTableEntry& entry) {
@@ -206,8 +213,10 @@ class TApplyRun {
       const std::string name = NameInFolder(item.FileName, folder_);
       if (!name.empty() && record_.IsCopy(name)) return StopForBadBackup();
       const std::string line = TableLine(item, folder_);
+      const auto entry = ParseTableLine(line);
+      if (!entry) continue;
       record_.AddGameLine(line);
-      AddStandardItem(*ParseTableLine(line));
+      AddStandardItem(*entry);
       adoptedScenes_.push_back(item.Scene);
     }
     return true;

@@ -2,6 +2,7 @@
 
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/files.h"
@@ -33,6 +34,7 @@ class TCopyRecord {
   // as the game's own from then on.
   const std::vector<std::string>& GameLines() const { return gameLines_; }
   void AddGameLine(const std::string& line) { gameLines_.push_back(line); }
+  void SetGameLines(std::vector<std::string> lines) { gameLines_ = std::move(lines); }
 
  private:
   struct TCopy {

@@ -35,8 +35,11 @@ class ApplySafetyTest : public ApplyTest {
 };
 
 TEST_F(ApplySafetyTest, BackupWithoutItsScenesStopsApplyBeforeAnythingChanges) {
+  // A scene a game update added is in the record; it does not make up for a damaged backup.
+  WriteBytes(music_ + kSep + "Config.txt", std::string(kGameTable) + "12 battle\r\n");
   Assign(3, Own("three.mp3"));
   ASSERT_TRUE(Apply());
+  prompts_.Messages.clear();
   // Empty, UTF-16, or cut short after the line whose scene a copy stands for.
   for (const std::string& backup : {std::string(), Utf16(kGameTable), std::string("1 title\r\n")}) {
     SetBackup(backup);
@@ -99,6 +102,12 @@ TEST_F(ApplySafetyTest, SceneAGameUpdateAddedStaysWithItsSong) {
   EXPECT_EQ(Table(), std::string(kGameTable) + "12 newtheme,loop\r\n");
   EXPECT_EQ(Music("newtheme.mp3"), "game update");
   EXPECT_EQ(prompts_.Messages.size(), 1u);  // told once
+
+  // Once the backup has the scene too, it is the backup's, and only once in the table.
+  SetBackup(std::string(kGameTable) + "12 newtheme,loop\r\n");
+  ASSERT_TRUE(Apply());
+  EXPECT_EQ(Table(), "1 one\r\n2 battle\r\n3 town,loop\r\n4 ending\r\n12 twelve\r\n");
+  EXPECT_TRUE(TCopyRecord::Load(music_).GameLines().empty());
 }
 
 // Old state: a configuration applied, a song of the person's in the folder. Each run stops the
