@@ -113,12 +113,12 @@ bool SameBytes(const std::string& a, const std::string& b) {
   }
 }
 
-// The key under which a name and its numbered variants meet: the folded stem without the
-// digits at its end ("Song2.mp3" and "song.mp3" both give "song").
-std::string NumberingKey(const std::string& name) {
+// The key under which a copy's name, its numbered variants and its size meet: the folded stem
+// without the digits at its end ("Song2.mp3" and "song.mp3" both give "song"), and the size.
+std::string EarlierCopyKey(const std::string& name, int64_t size) {
   std::string stem = FoldCase(ChangeFileExt(name, ""));
   while (!stem.empty() && stem.back() >= '0' && stem.back() <= '9') stem.pop_back();
-  return stem;
+  return stem + "/" + std::to_string(size);
 }
 
 // One Apply, from the locked folder to the new table.
@@ -325,13 +325,16 @@ class TApplyRun {
 
   // The name of an unchanged earlier copy, named as a copy of this source would be, that holds
   // the source's bytes; "". Re-applying a configuration then keeps its copies and their names.
+  // Only copies of the source's size are read.
   std::string EarlierCopyOf(const std::string& source, const std::string& base) {
+    const std::optional<TFileStamp> stamp = FileStampOf(source);
+    if (!stamp) return {};
     if (earlierCopies_.empty()) {
       for (const std::string& name : record_.CopyNames()) {
-        earlierCopies_.emplace(NumberingKey(name), name);
+        earlierCopies_.emplace(EarlierCopyKey(name, record_.RecordedStamp(name)->Size), name);
       }
     }
-    const auto [first, last] = earlierCopies_.equal_range(NumberingKey(base));
+    const auto [first, last] = earlierCopies_.equal_range(EarlierCopyKey(base, stamp->Size));
     for (auto it = first; it != last; ++it) {
       const std::string& name = it->second;
       if (record_.IsUnchangedCopy(folder_, name) && SameBytes(source, JoinPath(folder_, name))) {
@@ -433,7 +436,7 @@ class TApplyRun {
   const TCopyRecord oldRecord_;
   TKorvaConfig current_;
   TKorvaConfig standard_;
-  std::unordered_multimap<std::string, std::string> earlierCopies_;  // by NumberingKey
+  std::unordered_multimap<std::string, std::string> earlierCopies_;  // by EarlierCopyKey
   std::vector<int> adoptedScenes_;
   std::vector<std::string> made_;  // names of the copies this Apply made
 };

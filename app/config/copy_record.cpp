@@ -93,3 +93,9 @@ std::vector<std::string> TCopyRecord::CopyNames() const {
   for (const auto& [key, copy] : copies_) names.push_back(copy.Name);
   return names;
 }
+
+std::optional<TFileStamp> TCopyRecord::RecordedStamp(const std::string& name) const {
+  const auto found = copies_.find(FoldCase(name));
+  if (found == copies_.end()) return std::nullopt;
+  return found->second.Stamp;
+}

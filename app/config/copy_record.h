@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -29,6 +30,8 @@ class TCopyRecord {
   bool IsUnchangedCopy(const std::string& musicFolder, const std::string& name) const;
   // The recorded copies' names.
   std::vector<std::string> CopyNames() const;
+  // The stamp a recorded copy had when it was made.
+  std::optional<TFileStamp> RecordedStamp(const std::string& name) const;
 
   // Table lines of scenes that the game's table gained after its backup was taken; they count
   // as the game's own from then on.
