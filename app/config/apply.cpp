@@ -1,25 +1,22 @@
 #include "app/config/apply.h"
 
-#include <algorithm>
 #include <chrono>
 #include <optional>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
+#include "app/config/apply_files.h"
 #include "app/config/apply_names.h"
 #include "app/config/config_edit.h"
 #include "app/config/config_names.h"
 #include "app/config/copy_record.h"
 #include "app/config/debug_out.h"
 #include "app/config/game_table.h"
-#include "mp3player/compo/info/mp3_file_info.h"
 #include "mp3player/compo/info/mp3_info.h"
-#include "mp3player/compo/io/file_stream.h"
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/folder_lock.h"
-#include "platform/temp_file.h"
 #include "platform/text_compare.h"
 #include "platform/text_file.h"
 
@@ -58,67 +55,6 @@ std::string NameInFolder(const std::string& path, const std::string& musicFolder
   const std::string name = ExtractFileName(path);
   if (ExtractFilePath(path) != JoinPath(musicFolder, "") || !IsPlainFileName(name)) return {};
   return name;
-}
-
-// Removes the temporary files that an Apply killed half-way left behind. The folder is locked,
-// so no other Korva is writing one now; only Korva's own temporary names are touched.
-void RemoveStaleTemporaries(const std::string& musicFolder) {
-  for (const std::string& name : ListFiles(musicFolder, "*.tmp")) {
-    if (IsTempBesideName(name)) FileDelete(JoinPath(musicFolder, name));
-  }
-}
-
-// A source Apply copies: a regular file (never a pipe, a device or a file of /proc, which could
-// block or never end) that reads as MPEG audio by the file list's own test. A path holding a NUL
-// names no file: the system would read it only up to the NUL, and so find another file.
-bool IsCopySource(const std::string& path, TMP3Info& tags) {
-  if (path.find('\0') != std::string::npos || !IsRegularFile(path)) return false;
-  TMp3FileInfo info;
-  // The file list's test also passes a file without any frame header, with no stream facts
-  // (layer 0); that is no MPEG audio.
-  return ReadMp3FileInfoOrEmpty(path, info, tags) && info.Layer != 0;
-}
-
-// Reads until the buffer is full or the file ends; returns how many bytes came.
-std::size_t ReadUpTo(TMPFileStream& file, std::vector<uint8_t>& buffer) {
-  std::size_t n = 0;
-  while (n < buffer.size()) {
-    const int32_t got = file.Read(buffer.data() + n, static_cast<int32_t>(buffer.size() - n));
-    if (got <= 0) break;
-    n += static_cast<std::size_t>(got);
-  }
-  return n;
-}
-
-// True when two regular files hold the same bytes, compared in pieces.
-bool SameBytes(const std::string& a, const std::string& b) {
-  const std::optional<TFileStamp> stampA = FileStampOf(a);
-  const std::optional<TFileStamp> stampB = FileStampOf(b);
-  if (!stampA || !stampB || stampA->Size != stampB->Size) return false;
-  try {
-    TMPFileStream fileA(a);
-    TMPFileStream fileB(b);
-    std::vector<uint8_t> bytesA(1 << 16);
-    std::vector<uint8_t> bytesB(1 << 16);
-    for (;;) {
-      const std::size_t n = ReadUpTo(fileA, bytesA);
-      if (ReadUpTo(fileB, bytesB) != n ||
-          !std::equal(bytesA.begin(), bytesA.begin() + n, bytesB.begin())) {
-        return false;
-      }
-      if (n == 0) return true;
-    }
-  } catch (const std::exception&) {
-    return false;
-  }
-}
-
-// The key under which a copy's name, its numbered variants and its size meet: the folded stem
-// without the digits at its end ("Song2.mp3" and "song.mp3" both give "song"), and the size.
-std::string EarlierCopyKey(const std::string& name, int64_t size) {
-  std::string stem = FoldCase(ChangeFileExt(name, ""));
-  while (!stem.empty() && stem.back() >= '0' && stem.back() <= '9') stem.pop_back();
-  return stem + "/" + std::to_string(size);
 }
 
 // One Apply, from the locked folder to the new table.

@@ -70,3 +70,9 @@ std::string TTakenNames::TakeFree(const std::string& name) {
   Add(candidate);
   return candidate;
 }
+
+std::string EarlierCopyKey(const std::string& name, int64_t size) {
+  std::string stem = FoldCase(ChangeFileExt(name, ""));
+  while (!stem.empty() && stem.back() >= '0' && stem.back() <= '9') stem.pop_back();
+  return stem + "/" + std::to_string(size);
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <unordered_set>
@@ -37,3 +38,7 @@ class TTakenNames {
   std::unordered_set<std::string> folded_;
   std::unordered_map<std::string, int> nextNumber_;  // by folded stem: every lower number is taken
 };
+
+// The key under which a copy's name, its numbered variants and its size meet: the folded stem
+// without the digits at its end ("Song2.mp3" and "song.mp3" both give "song"), and the size.
+std::string EarlierCopyKey(const std::string& name, int64_t size);
