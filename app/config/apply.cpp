@@ -223,6 +223,13 @@ class TApplyRun {
     }
   }
 
+  // The folded paths of the files the game's own table names.
+  std::unordered_set<std::string> GameFiles() const {
+    std::unordered_set<std::string> files;
+    for (int i = 0; i < standard_.Count(); ++i) files.insert(FoldCase(standard_.Items(i).FileName));
+    return files;
+  }
+
   // Picks the destination of every effective item. Items that need no copy (game files, and
   // repeats of a source copied for an earlier scene) get IsDefault set. A new name equals no
   // entry of the music folder (file, folder or link), no name the game's table uses and no
@@ -230,11 +237,8 @@ class TApplyRun {
   std::vector<std::string> ChooseDestinations(TKorvaConfig& effective) {
     TTakenNames taken;
     for (const std::string& name : ListEntryNames(folder_)) taken.Add(name);
-    std::unordered_set<std::string> gameFiles;
-    for (int i = 0; i < standard_.Count(); ++i) {
-      taken.Add(standard_.Items(i).FileName);
-      gameFiles.insert(FoldCase(standard_.Items(i).FileName));
-    }
+    for (int i = 0; i < standard_.Count(); ++i) taken.Add(standard_.Items(i).FileName);
+    const std::unordered_set<std::string> gameFiles = GameFiles();
     std::unordered_map<std::string, int> firstOfSource;
     std::vector<std::string> destinations;
     for (int k = 0; k < effective.Count(); ++k) {
@@ -343,11 +347,13 @@ class TApplyRun {
     for (const std::string& line : lines) {
       if (const auto entry = ParseTableLine(line)) named.insert(FoldCase(entry->Name + ".mp3"));
     }
+    const std::unordered_set<std::string> gameFiles = GameFiles();
     for (const std::string& name : oldRecord_.CopyNames()) {
       if (named.contains(FoldCase(name))) continue;
       const std::string path = JoinPath(folder_, name);
-      // A copy somebody changed, replaced or removed is no longer Korva's.
-      if (!record_.IsUnchangedCopy(folder_, name) || defaultConfig_.IndexOfFile(path) >= 0) {
+      // A copy somebody changed, replaced or removed is no longer Korva's; a file of the game's
+      // own table never was, whatever the record says.
+      if (!record_.IsUnchangedCopy(folder_, name) || gameFiles.contains(FoldCase(path))) {
         record_.RemoveCopy(name);
       } else if (FileDelete(path)) {
         DebugOut("DeleteFile=" + path);

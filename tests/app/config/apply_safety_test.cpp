@@ -72,6 +72,14 @@ TEST_F(ApplySafetyTest, OnlyRecordedCopiesThatNobodyChangedAreDeleted) {
   EXPECT_TRUE(FileExists(music_ + kSep + "two.mp3"));
   EXPECT_FALSE(FileExists(music_ + kSep + "other.mp3"));  // recorded since, and unchanged
   EXPECT_EQ(Table(), std::string(kGameTable) + "25 mine\r\n");
+
+  // A record that claims a file of the game's table, stamp and all, cannot have it deleted.
+  const TFileStamp stamp = *FileStampOf(music_ + kSep + "battle.mp3");
+  WriteBytes(music_ + kSep + kCopyRecordName, "#KORVACOPIES\r\ncopy " + std::to_string(stamp.Size) +
+                                                  " " + std::to_string(stamp.Modified) +
+                                                  " battle.mp3\r\n");
+  ASSERT_TRUE(Apply());
+  EXPECT_TRUE(FileExists(music_ + kSep + "battle.mp3"));
 }
 
 // A backup cut short before any Apply: the scenes it lost are the game's, and stay.
