@@ -3,9 +3,6 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QLocale>
-#include <exception>
-#include <filesystem>
-#include <system_error>
 
 #include "mp3player/compo/info/mp3_info.h"
 #include "platform/files.h"
@@ -37,28 +34,7 @@ void SetStreamColumns(const TMp3FileInfo& info, TFileRow& row) {
   row.Numbers[fcChannels] = info.Stereo ? 1 : 0;
 }
 
-bool IsEmptyFile(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::file_size(std::u8string(path.begin(), path.end()), error) == 0 && !error;
-}
-
 }  // namespace
-
-bool ReadMp3FileInfoOrEmpty(const std::string& path, TMp3FileInfo& info, TMP3Info& tags) {
-  try {
-    // An empty file has no stream to describe; it is as unreadable as a broken one.
-    if (!IsEmptyFile(path) && ReadMp3FileInfo(path, info, tags)) return true;
-  } catch (const std::exception&) {
-  }
-  info = TMp3FileInfo();
-  return false;
-}
-
-bool ReadsAsMpegAudio(const std::string& path, TMP3Info& tags) {
-  TMp3FileInfo info;
-  // A file without any frame header reads without an error, but also without a sampling rate.
-  return ReadMp3FileInfoOrEmpty(path, info, tags) && info.SampleRate != 0;
-}
 
 TFileRow ReadFileRow(const std::string& folder, const std::string& name, TMP3Info& tags) {
   const std::string path = JoinPath(folder, name);

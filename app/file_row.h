@@ -30,17 +30,6 @@ struct TFileRow {
   std::array<int64_t, fcCount> Numbers{};
 };
 
-// The file information of a file, or false with an empty record when it cannot be had: a
-// missing file, a reserved layer, or a file the tag reader refuses (empty, truncated, not MPEG
-// audio, unreadable). One bad file must not stop the listing of the others, so the reader's
-// errors end here.
-bool ReadMp3FileInfoOrEmpty(const std::string& path, TMp3FileInfo& info, TMP3Info& tags);
-
-// True when the file reads as MPEG audio: the file list shows stream facts for it (a frame
-// header with a sampling rate, and tags the reader accepts). Anything else could neither be
-// previewed nor played by the game.
-bool ReadsAsMpegAudio(const std::string& path, TMP3Info& tags);
-
 // The row of one file found in a folder: its name, tags and stream facts, size and date.
 TFileRow ReadFileRow(const std::string& folder, const std::string& name, TMP3Info& tags);
 

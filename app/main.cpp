@@ -4,9 +4,11 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QScreen>
 #include <QSplitter>
 #include <QTreeWidget>
 #include <cmath>
@@ -26,6 +28,16 @@ TKorvaRect ToKorvaRect(const QRect& rect) {
 
 QRect ToQRect(const TKorvaRect& rect) {
   return QRect(rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top);
+}
+
+// The screen that holds the middle of the bounds, else the primary one.
+const QScreen* ScreenOf(const TKorvaRect& rect) {
+  const auto middle = [](int32_t a, int32_t b) {
+    return static_cast<int>((int64_t{a} + b) / 2);  // without overflow, and within int32
+  };
+  const QPoint center(middle(rect.Left, rect.Right), middle(rect.Top, rect.Bottom));
+  if (const QScreen* screen = QGuiApplication::screenAt(center)) return screen;
+  return QGuiApplication::primaryScreen();
 }
 
 }  // namespace
@@ -66,6 +78,12 @@ void TFormMain::LoadSettings() {
 }
 
 void TFormMain::ApplySettings() {
+  // Bounds from an ini file of another screen, or edited by hand, must not put the window where
+  // nobody can see or reach it.
+  if (const QScreen* screen = ScreenOf(korva_.WindowRect)) {
+    korva_.WindowRect = FitOnScreen(korva_.WindowRect, ToKorvaRect(screen->availableGeometry()),
+                                    minimumWidth(), minimumHeight());
+  }
   setGeometry(ToQRect(korva_.WindowRect));
   if (korva_.VolumeStored) Mp3Player->SetVolume(korva_.Volume);
   for (int column = 0; column < 8; ++column) {

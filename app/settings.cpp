@@ -1,5 +1,6 @@
 #include "app/settings.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "platform/files.h"
@@ -57,6 +58,23 @@ void LoadSettings(TKorva& settings, const std::string& iniFileName) {
   if (settings.VolumeStored) settings.Volume = static_cast<uint8_t>(volume & 0xFF);
   for (const TStoredValue& stored : StoredValues(settings))
     *stored.Value = ini.ReadInteger(kSection, stored.Key, *stored.Value);
+}
+
+TKorvaRect FitOnScreen(const TKorvaRect& stored, const TKorvaRect& screen, int minWidth,
+                       int minHeight) {
+  const int64_t screenWidth = int64_t{screen.Right} - screen.Left;
+  const int64_t screenHeight = int64_t{screen.Bottom} - screen.Top;
+  const int64_t width =
+      std::max<int64_t>(std::min(int64_t{stored.Right} - stored.Left, screenWidth), minWidth);
+  const int64_t height =
+      std::max<int64_t>(std::min(int64_t{stored.Bottom} - stored.Top, screenHeight), minHeight);
+  // A window larger than the screen (only by its minimum size) keeps its top left corner on it.
+  const int64_t left =
+      std::max<int64_t>(std::min<int64_t>(stored.Left, screen.Right - width), screen.Left);
+  const int64_t top =
+      std::max<int64_t>(std::min<int64_t>(stored.Top, screen.Bottom - height), screen.Top);
+  return {static_cast<int32_t>(left), static_cast<int32_t>(top), static_cast<int32_t>(left + width),
+          static_cast<int32_t>(top + height)};
 }
 
 bool SaveSettings(const TKorva& settings, const std::string& iniFileName) {

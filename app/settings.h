@@ -40,6 +40,12 @@ TKorva DefaultSettings(const TKorvaRect& bounds, int pixelsPerInch);
 // keeps the value already in settings.
 void LoadSettings(TKorva& settings, const std::string& iniFileName);
 
+// Stored window bounds made safe to show on a screen whose area is given: the size at least the
+// minimum and at most the screen's, the position moved so that the whole window is on the
+// screen. Worked out in 64 bits, so no number an ini file holds can overflow.
+TKorvaRect FitOnScreen(const TKorvaRect& stored, const TKorvaRect& screen, int minWidth,
+                       int minHeight);
+
 // Writes the seventeen keys in their fixed order. Returns false when the file cannot be written.
 bool SaveSettings(const TKorva& settings, const std::string& iniFileName);
 

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <functional>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -30,11 +33,24 @@ inline constexpr char kPathSeparator = '/';
 
 bool FileExists(const std::string& path);
 bool DirectoryExists(const std::string& path);
+// True for a regular file (a link to one included): not a folder, pipe, device or socket.
+bool IsRegularFile(const std::string& path);
 
-// Copies a file with its read-only attribute. With failIfExists an existing destination is left
-// alone and the copy fails; otherwise it is replaced unless it is read-only. An overwriting copy
-// goes through a temporary file beside the destination, so a failure leaves the old destination
-// whole. Returns false on any failure.
+// What identifies a file's content without reading it: its size and modification time. A link
+// is not followed, so a copy replaced by a link no longer matches.
+struct TFileStamp {
+  int64_t Size = 0;
+  int64_t Modified = 0;  // in the platform's finest unit
+  bool operator==(const TFileStamp&) const = default;
+};
+// The stamp of a regular file; nullopt for anything else or nothing.
+std::optional<TFileStamp> FileStampOf(const std::string& path);
+
+// Copies a regular file with its read-only attribute, in fixed-size pieces whatever its size.
+// The bytes go to a temporary file beside the destination, are flushed to disk and only then
+// take the destination's name, so a failure or a crash never leaves a partial destination. With
+// failIfExists any existing entry of that name (a file, folder or link) is left alone and the
+// copy fails; otherwise a file is replaced unless it is read-only. Returns false on any failure.
 bool FileCopy(const std::string& source, const std::string& dest, bool failIfExists);
 
 // Deletes a file; false when it does not exist, is read-only, or cannot be removed.
@@ -48,8 +64,24 @@ bool FileSetAttr(const std::string& path, unsigned attributes);
 // order the file system returns them. An unreadable folder gives an empty list.
 std::vector<std::string> ListFiles(const std::string& folder, std::string_view pattern);
 
+// The names of every entry in a folder: files, folders, links (dangling ones too) and the rest;
+// "." and ".." aside. An unreadable folder gives an empty list.
+std::vector<std::string> ListEntryNames(const std::string& folder);
+
 // Reads a whole file; throws TFileError.
 std::string ReadFileBytes(const std::string& path);
+
+// Reads a whole regular file of at most maxBytes bytes. The file is opened without waiting, so a
+// named pipe or a device can never block the caller; anything that is not a regular file, or is
+// larger, throws TFileError as an unreadable file does.
+std::string ReadRegularFile(const std::string& path, std::size_t maxBytes);
+
+// Tests stop a chain of file changes at a chosen step with this: while a gate is set, every
+// changing operation (copy, delete, atomic write) asks it first and fails, as the file system
+// would, when it answers false. An empty function removes the gate.
+void SetFileChangeGate(std::function<bool()> gate);
+// Asked by the changing operations: false when the gate refuses the change.
+bool FileChangeAllowed();
 
 // Replaces the file's content atomically: the bytes go to a temporary file beside it, which is
 // flushed to disk and then renamed over the file. On any failure the temporary file is removed,

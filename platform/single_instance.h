@@ -4,8 +4,9 @@
 #include <string>
 
 // Keeps a second copy of the program from starting. On Windows this is the named mutex; off
-// Windows it is an advisory lock (flock) on a file of that name in the user's runtime folder
-// (XDG_RUNTIME_DIR, else the temporary folder). Either way the system releases it when the
+// Windows it is an advisory lock (flock) on a file of that name in a folder only the user can
+// write (XDG_RUNTIME_DIR, else a private folder in the temporary folder), never opened through a
+// link. Either way the system releases it when the
 // process ends, however it ends.
 class TSingleInstance {
  public:

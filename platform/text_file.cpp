@@ -33,7 +33,7 @@ std::vector<std::string> SplitLines(std::string_view text) {
 }
 
 std::vector<std::string> ReadTextLines(const std::string& path) {
-  return SplitLines(DecodeText(ReadFileBytes(path)));
+  return SplitLines(DecodeText(ReadRegularFile(path, kMaxTextFileBytes)));
 }
 
 std::string EncodeTextLines(const std::vector<std::string>& lines, TTextEncoding encoding) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,6 +15,11 @@
 // has become part of its character and can never be mistaken for a path separator.
 //
 // Both functions throw TFileError (platform/files.h) when the file cannot be read or written.
+// Reading takes only a regular file of at most kMaxTextFileBytes, opened without waiting: a
+// named pipe, a device or a huge file is as unreadable as a missing one, so it can neither hang
+// the program nor exhaust its memory.
+
+inline constexpr std::size_t kMaxTextFileBytes = 64 << 20;
 
 std::vector<std::string> ReadTextLines(const std::string& path);
 

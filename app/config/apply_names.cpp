@@ -1,7 +1,5 @@
 #include "app/config/apply_names.h"
 
-#include <algorithm>
-
 #include "platform/codepage.h"
 #include "platform/files.h"
 #include "platform/text_compare.h"
@@ -41,22 +39,40 @@ std::string TableSafeFileName(const std::string& sourceName) {
   // The table names files without their extension and the game adds ".mp3" in lower case.
   const std::string ext = safe.size() >= 4 ? safe.substr(safe.size() - 4) : std::string();
   if (SameText(ext, ".mp3")) safe.resize(safe.size() - 4);
+  if (safe.size() > kMaxStemBytes) {
+    std::size_t cut = kMaxStemBytes;
+    // Back to the first byte of a character.
+    while (cut > 0 && (static_cast<unsigned char>(safe[cut]) & 0xC0) == 0x80) --cut;
+    safe.resize(cut);
+  }
   safe += ".mp3";
   // An empty stem would leave the table line without its name field.
   if (safe.size() == 4) safe.insert(0, "_");
   return safe;
 }
 
-std::string FirstFreeFileName(const std::string& name, const std::vector<std::string>& taken) {
-  const auto isTaken = [&](const std::string& candidate) {
-    return std::any_of(taken.begin(), taken.end(), [&](const std::string& t) {
-      return SameText(ExtractFileName(t), candidate);
-    });
-  };
-  if (!isTaken(name)) return name;
-  const std::string stem = ChangeFileExt(name, "");
-  for (int n = 2;; ++n) {
-    const std::string candidate = stem + std::to_string(n) + ".mp3";
-    if (!isTaken(candidate)) return candidate;
+void TTakenNames::Add(const std::string& path) { folded_.insert(FoldCase(ExtractFileName(path))); }
+
+bool TTakenNames::Contains(const std::string& name) const {
+  return folded_.contains(FoldCase(name));
+}
+
+std::string TTakenNames::TakeFree(const std::string& name) {
+  std::string candidate = name;
+  if (Contains(candidate)) {
+    const std::string stem = ChangeFileExt(name, "");
+    int& n = nextNumber_.try_emplace(FoldCase(stem), 2).first->second;
+    for (;; ++n) {
+      candidate = stem + std::to_string(n) + ".mp3";
+      if (!Contains(candidate)) break;
+    }
   }
+  Add(candidate);
+  return candidate;
+}
+
+std::string EarlierCopyKey(const std::string& name, int64_t size) {
+  std::string stem = FoldCase(ChangeFileExt(name, ""));
+  while (!stem.empty() && stem.back() >= '0' && stem.back() <= '9') stem.pop_back();
+  return stem + "/" + std::to_string(size);
 }

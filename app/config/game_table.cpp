@@ -89,15 +89,21 @@ std::optional<TTableEntry> ParseTableLine(std::string_view line) {
   return TTableEntry{*scene, fields[1], loop};
 }
 
+TKorvaConfigItem& AddTableItem(TKorvaConfig& config, const TTableEntry& entry,
+                               const std::string& folder) {
+  TKorvaConfigItem& item = config.Add();
+  item.Scene = entry.Scene;
+  item.FileName = folder + entry.Name + ".mp3";
+  item.Loop = entry.Loop;
+  return item;
+}
+
 void TKorvaConfig::LoadFromGameTable(const std::string& path) {
   Clear();
   const std::string folder = ExtractFilePath(path);
   for (const std::string& line : ReadTextLines(path)) {
-    const std::optional<TTableEntry> entry = ParseTableLine(line);
-    if (!entry) continue;
-    TKorvaConfigItem& item = Add();
-    item.Scene = entry->Scene;
-    item.FileName = folder + entry->Name + ".mp3";
-    item.Loop = entry->Loop;
+    if (const std::optional<TTableEntry> entry = ParseTableLine(line)) {
+      AddTableItem(*this, *entry, folder);
+    }
   }
 }

@@ -23,6 +23,14 @@ struct TTableEntry {
 // field is no scene number. A third field "loop" or "lop" (in any letter case) sets Loop.
 std::optional<TTableEntry> ParseTableLine(std::string_view line);
 
+class TKorvaConfig;
+struct TKorvaConfigItem;
+
+// Appends the item a table entry gives: the entry's name completed with the table's folder
+// (which ends in a separator) and ".mp3".
+TKorvaConfigItem& AddTableItem(TKorvaConfig& config, const TTableEntry& entry,
+                               const std::string& folder);
+
 // The line Apply writes for a scene: "%d %s", then ",loop" when the scene loops. A name that
 // would not read back as one field (empty, starting with a double quote, or holding a blank, a
 // control character or a comma) is written in double quotes, inner quotes doubled.

@@ -43,6 +43,9 @@ const std::string& PathLine(const TKorvaConfigItem& item) {
   }
   return item.FileName;
 }
+// A path with a NUL names no file: the system would take only what comes before it, another
+// file. Such a line is skipped as a malformed one is.
+bool HoldsNul(std::string_view line) { return line.find('\0') != std::string_view::npos; }
 
 }  // namespace
 
@@ -77,7 +80,8 @@ void TKorvaConfig::LoadFromPlaylistLines(const std::vector<std::string>& lines) 
       ReadSceneMarker(line.substr(kSceneMarker.size()), pending);
     } else if (line.starts_with(kInfoMarker)) {
       pending.info = line.substr(kInfoMarker.size());
-    } else if (CharacterCount(line) > 2 && !line.starts_with('#') && pending.scene != -1) {
+    } else if (CharacterCount(line) > 2 && !line.starts_with('#') && pending.scene != -1 &&
+               !HoldsNul(line)) {
       TKorvaConfigItem& item = Add();
       item.Scene = pending.scene;
       item.FileName = line;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -19,21 +20,35 @@ class TLockFile : public TSingleInstance {
   int fd_;
 };
 
-std::string RuntimeFolder() {
-  if (const char* dir = std::getenv("XDG_RUNTIME_DIR"); dir && *dir && DirectoryExists(dir)) {
+// A folder (not a link to one) of this user that nobody else can write to: nobody else can then
+// put a link where the lock file goes.
+bool IsPrivateFolder(const std::string& folder) {
+  struct stat st;
+  return lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
+         (st.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+// The user's runtime folder when it is private; otherwise a private folder of this user's made
+// in the temporary folder, which everybody shares. "" when there is no such folder.
+std::string LockFolder() {
+  if (const char* dir = std::getenv("XDG_RUNTIME_DIR"); dir && *dir && IsPrivateFolder(dir)) {
     return dir;
   }
-  if (const char* dir = std::getenv("TMPDIR"); dir && *dir && DirectoryExists(dir)) return dir;
-  return "/tmp";
+  const char* tmp = std::getenv("TMPDIR");
+  const std::string shared = tmp && *tmp && DirectoryExists(tmp) ? tmp : "/tmp";
+  const std::string folder = JoinPath(shared, "korva-" + std::to_string(getuid()));
+  mkdir(folder.c_str(), 0700);
+  return IsPrivateFolder(folder) ? folder : std::string();
 }
 
 }  // namespace
 
 std::unique_ptr<TSingleInstance> TSingleInstance::Acquire(const std::string& name) {
-  std::string path = JoinPath(RuntimeFolder(), name);
-  // The shared temporary folder is everybody's: the user's id keeps users apart.
-  if (!std::getenv("XDG_RUNTIME_DIR")) path += "-" + std::to_string(getuid());
-  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  const std::string folder = LockFolder();
+  // O_NOFOLLOW: the lock file is never created or opened through a link.
+  const int fd = folder.empty() ? -1
+                                : open(JoinPath(folder, name).c_str(),
+                                       O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
   // A lock file that cannot even be created must not keep the program from running.
   if (fd < 0) return std::make_unique<TSingleInstance>();
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {

@@ -148,4 +148,17 @@ TEST_F(SettingsTest, SceneLabelsComeFromTheDatFileByRow) {
   EXPECT_EQ(form->SceneNames[70], "last");
 }
 
+// Bounds from another screen or a hand edit: the window comes back whole onto the screen, and
+// extreme numbers neither overflow nor make it vanish.
+TEST(FitOnScreenTest, StoredBoundsAreBroughtOntoTheScreen) {
+  const TKorvaRect screen{0, 0, 1920, 1080};
+  EXPECT_EQ(FitOnScreen({308, 132, 948, 612}, screen, 432, 288), (TKorvaRect{308, 132, 948, 612}));
+  EXPECT_EQ(FitOnScreen({5000, -300, 5640, 180}, screen, 432, 288),
+            (TKorvaRect{1280, 0, 1920, 480}));
+  EXPECT_EQ(FitOnScreen({INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, screen, 432, 288),
+            (TKorvaRect{0, 0, 1920, 1080}));
+  EXPECT_EQ(FitOnScreen({INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN}, screen, 432, 288),
+            (TKorvaRect{1488, 792, 1920, 1080}));
+}
+
 }  // namespace

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "platform/program_path.h"
 #include "tests/platform/temp_dir.h"
@@ -83,13 +84,69 @@ TEST(FilesTest, LongestNamesCanBeWrittenAndCopiedOver) {
   EXPECT_EQ(ListFiles(dir.path(), "*").size(), 2u);
 }
 
+// Text files are read only when they are regular and not too large: a named pipe, a device
+// behind a link, a folder or a huge file fails at once as an unreadable file does.
+TEST(FilesTest, ReadingTextTakesOnlyRegularFilesOfASaneSize) {
+  TTempDir dir;
+  WriteBytes(dir / "Korva.ini", "[DEFAULT]");
+  EXPECT_EQ(ReadRegularFile(dir / "Korva.ini", 9), "[DEFAULT]");
+  EXPECT_THROW(ReadRegularFile(dir / "Korva.ini", 8), TFileError);
+  EXPECT_THROW(ReadRegularFile(dir.path(), 100), TFileError);
+  EXPECT_THROW(ReadRegularFile(dir / "missing", 100), TFileError);
+#ifndef _WIN32
+  ASSERT_EQ(mkfifo((dir / "Config.txt").c_str(), 0644), 0);
+  EXPECT_THROW(ReadRegularFile(dir / "Config.txt", 100), TFileError);
+  std::filesystem::create_symlink("/dev/zero", dir / "korva.dat");
+  EXPECT_THROW(ReadRegularFile(dir / "korva.dat", 100), TFileError);
+#endif
+}
+
+// A copy that may not replace anything fails on any entry of that name, and leaves no
+// temporary file; a source that is not a regular file is not copied.
+TEST(FilesTest, CopiesNeverReplaceFoldersOrLinksAndTakeOnlyRegularFiles) {
+  TTempDir dir;
+  WriteBytes(dir / "src.mp3", "song");
+  std::filesystem::create_directory(dir / "folder.mp3");
+  EXPECT_FALSE(FileCopy(dir / "src.mp3", dir / "folder.mp3", true));
+  EXPECT_FALSE(FileCopy(dir.path(), dir / "copy.mp3", true));
+#ifndef _WIN32
+  std::filesystem::create_symlink("nowhere", dir / "dangling.mp3");
+  EXPECT_FALSE(FileCopy(dir / "src.mp3", dir / "dangling.mp3", true));
+  EXPECT_FALSE(std::filesystem::exists(dir / "nowhere"));
+  ASSERT_EQ(mkfifo((dir / "pipe.mp3").c_str(), 0644), 0);
+  EXPECT_FALSE(FileCopy(dir / "pipe.mp3", dir / "copy.mp3", true));
+#endif
+  EXPECT_TRUE(FileCopy(dir / "src.mp3", dir / "copy.mp3", true));
+  std::vector<std::string> names = ListEntryNames(dir.path());
+  std::sort(names.begin(), names.end());
+#ifdef _WIN32
+  EXPECT_EQ(names, (std::vector<std::string>{"copy.mp3", "folder.mp3", "src.mp3"}));
+#else
+  EXPECT_EQ(names, (std::vector<std::string>{"copy.mp3", "dangling.mp3", "folder.mp3", "pipe.mp3",
+                                             "src.mp3"}));
+#endif
+}
+
+TEST(FilesTest, StampsTellAChangedFile) {
+  TTempDir dir;
+  WriteBytes(dir / "a.mp3", "one");
+  const std::optional<TFileStamp> first = FileStampOf(dir / "a.mp3");
+  ASSERT_TRUE(first);
+  EXPECT_EQ(first->Size, 3);
+  EXPECT_EQ(FileStampOf(dir / "a.mp3"), first);
+  WriteBytes(dir / "a.mp3", "other");
+  EXPECT_NE(FileStampOf(dir / "a.mp3"), first);
+  EXPECT_FALSE(FileStampOf(dir.path()));
+  EXPECT_FALSE(FileStampOf(dir / "missing"));
+}
+
 TEST(FilesTest, ListingMatchesWildcardsWithoutRegardToCase) {
   TTempDir dir;
   for (const char* name : {"a.mp3", "B.MP3", "c.Mp3", "d.mp3.txt", "e.wav", "曲.mp3"}) {
     WriteBytes(dir / name, "");
   }
   std::filesystem::create_directory(dir / "folder.mp3");
-#ifndef _WIN32  // Windows folders hold no named pipes.
+#ifndef _WIN32                                             // Windows folders hold no named pipes.
   ASSERT_EQ(mkfifo((dir / "pipe.mp3").c_str(), 0644), 0);  // opening it would wait for a writer
 #endif
   std::vector<std::string> names = ListFiles(dir.path(), "*.mp3");

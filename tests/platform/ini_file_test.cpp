@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "platform/files.h"
 #include "tests/platform/temp_dir.h"
 
@@ -16,6 +20,15 @@ TEST(IniFileTest, MissingFileSectionOrKeyGivesTheDefault) {
   EXPECT_EQ(ini.ReadInteger("default", "LEFT", 0), 12);
   EXPECT_EQ(ini.ReadInteger("Other", "Left", 5), 5);
   EXPECT_EQ(ini.ReadString("DEFAULT", "Top", "none"), "none");
+#ifndef _WIN32
+  // A named pipe or a link to a device in its place reads as a missing file, at once.
+  std::filesystem::remove(dir / "korva.ini");
+  ASSERT_EQ(mkfifo((dir / "korva.ini").c_str(), 0644), 0);
+  EXPECT_EQ(ini.ReadInteger("DEFAULT", "Volume", 70), 70);
+  TIniFile zero(dir / "korva.dat");
+  std::filesystem::create_symlink("/dev/zero", dir / "korva.dat");
+  EXPECT_EQ(zero.ReadString("DEFAULT", "0", "none"), "none");
+#endif
 }
 
 TEST(IniFileTest, WritingAKeyKeepsEverythingElseInOrder) {

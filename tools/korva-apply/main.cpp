@@ -7,7 +7,8 @@
 // "QUESTION: text", one line each, line breaks written as \n.
 //
 // Exit status: 0 when Apply ran to its end, 1 when it stopped early, 2 on bad arguments (also
-// when Config.org or the playlist cannot be read).
+// when Config.org or the playlist cannot be read), 3 when it ran to its end but some copies
+// failed (those scenes kept the game's music).
 
 #include <iostream>
 #include <string>
@@ -24,6 +25,7 @@ namespace {
 constexpr int kExitDone = 0;
 constexpr int kExitStopped = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitCopiesFailed = 3;
 
 std::string OneLine(const std::string& text) {
   std::string line;
@@ -102,6 +104,13 @@ int ToolMain(int argc, char** argv) {
   }
 
   TConsolePrompts prompts(cancel);
-  const bool done = ApplyConfig(name, defaultConfig, userConfig, musicFolder, prompts);
-  return done ? kExitDone : kExitStopped;
+  switch (ApplyConfig(name, defaultConfig, userConfig, musicFolder, prompts)) {
+    case TApplyResult::arDone:
+      return kExitDone;
+    case TApplyResult::arCopiesFailed:
+      return kExitCopiesFailed;
+    case TApplyResult::arStopped:
+      break;
+  }
+  return kExitStopped;
 }

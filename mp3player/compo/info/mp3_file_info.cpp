@@ -1,6 +1,8 @@
 #include "mp3player/compo/info/mp3_file_info.h"
 
 #include <exception>
+#include <filesystem>
+#include <system_error>
 #include <vector>
 
 #include "mp3player/compo/decoder/frame_header.h"
@@ -58,6 +60,11 @@ int32_t SearchStart(TMPFileStream& file) {
   }
   if (start >= file.Size()) start = 0;
   return file.Seek(static_cast<int32_t>(start), 0);
+}
+
+bool IsEmptyFile(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::file_size(std::u8string(path.begin(), path.end()), error) == 0 && !error;
 }
 
 }  // namespace
@@ -125,6 +132,22 @@ bool ReadMp3FileInfo(const std::string& path, TMp3FileInfo& info, TMP3Info& tags
   info.Year = TrimTrailingBlanks(tags.Year());
   info.Comment = TrimTrailingBlanks(tags.Comment());
   return true;
+}
+
+bool ReadMp3FileInfoOrEmpty(const std::string& path, TMp3FileInfo& info, TMP3Info& tags) {
+  try {
+    // An empty file has no stream to describe; it is as unreadable as a broken one.
+    if (!IsEmptyFile(path) && ReadMp3FileInfo(path, info, tags)) return true;
+  } catch (const std::exception&) {
+  }
+  info = TMp3FileInfo();
+  return false;
+}
+
+bool ReadsAsMpegAudio(const std::string& path, TMP3Info& tags) {
+  TMp3FileInfo info;
+  // A file without any frame header reads without an error, but also without a sampling rate.
+  return ReadMp3FileInfoOrEmpty(path, info, tags) && info.SampleRate != 0;
 }
 
 std::string FormatGrouped(int64_t value, std::string_view separator) {

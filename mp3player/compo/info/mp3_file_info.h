@@ -41,6 +41,17 @@ TMp3HeaderResult ReadMp3HeaderInfo(const std::string& path, TMp3FileInfo& info);
 // reader's errors (no MPEG audio where the tags end) pass to the caller.
 bool ReadMp3FileInfo(const std::string& path, TMp3FileInfo& info, TMP3Info& tags);
 
+// The file information of a file, or false with an empty record when it cannot be had: a
+// missing file, a reserved layer, or a file the tag reader refuses (empty, truncated, not MPEG
+// audio, unreadable). One bad file must not stop the listing of the others, so the reader's
+// errors end here.
+bool ReadMp3FileInfoOrEmpty(const std::string& path, TMp3FileInfo& info, TMP3Info& tags);
+
+// True when the file reads as MPEG audio: the file list shows stream facts for it (a frame
+// header with a sampling rate, and tags the reader accepts). Anything else could neither be
+// previewed nor played by the game.
+bool ReadsAsMpegAudio(const std::string& path, TMP3Info& tags);
+
 // Bit rate in kbit/s by version (1, 2), layer (1..3) and the header's 4-bit index; 0 for
 // indices 0 and 15.
 uint16_t Mp3BitRate(uint8_t version, uint8_t layer, uint8_t index);

@@ -2,60 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 #include "app/config/apply_names.h"
 #include "app/config/config_names.h"
+#include "app/config/copy_record.h"
 #include "app/config/game_table.h"
 #include "platform/files.h"
-#include "tests/app/config/fake_prompts.h"
-#include "tests/platform/temp_dir.h"
+#include "tests/app/config/apply_fixture.h"
+#include "tests/app/config/mp3_source.h"
 
 namespace {
-
-constexpr char kGameTable[] = "1 title,loop\r\n2 battle\r\n3 town,loop\r\n4 ending\r\n";
-
-// A game whose music folder holds its table, the backup and four songs, beside a folder of the
-// person's own music.
-class ApplyTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::filesystem::create_directories(music_);
-    std::filesystem::create_directories(own_);
-    WriteBytes(music_ + kSep + "Config.txt", kGameTable);
-    WriteBytes(music_ + kSep + "Config.org", kGameTable);
-    for (const char* name : {"title", "battle", "town", "ending"}) {
-      WriteBytes(music_ + kSep + name + ".mp3", std::string("game ") + name);
-    }
-    defaults_.SetDefault(true);
-    defaults_.LoadFromGameTable(music_ + kSep + "Config.org");
-    prompts_.DefaultAnswer = TPromptAnswer::pcaOk;
-  }
-
-  // A file of the person's own music (made on first use) assigned to a scene.
-  std::string Own(const std::string& relative) {
-    const std::string path = own_ + kSep + relative;
-    std::filesystem::create_directories(ExtractFilePath(path));
-    if (!FileExists(path)) WriteBytes(path, "own " + relative);
-    return path;
-  }
-  void Assign(int scene, const std::string& path, bool loop = false) {
-    TKorvaConfigItem& item = user_.Add();
-    item.Scene = scene;
-    item.FileName = path;
-    item.Loop = loop;
-  }
-  bool Apply(const std::string& name = "mine") {
-    return ApplyConfig(name, defaults_, user_, music_, prompts_);
-  }
-  std::string Table() { return ReadBytes(music_ + kSep + "Config.txt"); }
-  std::string Music(const std::string& name) { return ReadBytes(music_ + kSep + name); }
-
-  TTempDir root_;
-  const std::string music_ = root_ / "game/Music/Digital";
-  const std::string own_ = root_ / "own";
-  TKorvaConfig defaults_;
-  TKorvaConfig user_;
-  TFakePrompts prompts_;
-};
 
 TEST_F(ApplyTest, AsksFirstAndChangesNothingWithoutOk) {
   Assign(2, Own("x.mp3"));
@@ -94,10 +53,10 @@ TEST_F(ApplyTest, SharedSourcesAreCopiedOnceAndClashingNamesNumbered) {
   Assign(99, Own("scene the game does not have.mp3"));
   EXPECT_TRUE(Apply());
   EXPECT_EQ(Table(), "1 my_song,loop\r\n2 my_song2\r\n3 my_song\r\n4 01._intro\r\n");
-  EXPECT_EQ(Music("my_song.mp3"), "own a/my song.mp3");
-  EXPECT_EQ(Music("my_song2.mp3"), "own b/my song.mp3");
-  EXPECT_EQ(Music("01._intro.mp3"), "own 01. intro.mp3");
-  EXPECT_EQ(TakeSnapshot(music_).size(), 4u + 2u + 3u);
+  EXPECT_EQ(Music("my_song.mp3"), OwnBytes("a/my song.mp3"));
+  EXPECT_EQ(Music("my_song2.mp3"), OwnBytes("b/my song.mp3"));
+  EXPECT_EQ(Music("01._intro.mp3"), OwnBytes("01. intro.mp3"));
+  EXPECT_EQ(TakeSnapshot(music_).size(), 4u + 2u + 3u + 1u);  // and the record
   EXPECT_EQ(prompts_.BusyCount, 1);
   EXPECT_EQ(prompts_.BusyDepth, 0);
 }
@@ -129,35 +88,38 @@ TEST_F(ApplyTest, NewNamesNeverReplaceTheGamesOwnFiles) {
   EXPECT_TRUE(Apply());
   EXPECT_EQ(Table(), "1 battle2\r\n2 battle3\r\n3 Config.org\r\n4 ending\r\n");
   EXPECT_EQ(Music("battle.mp3"), "game battle");
-  EXPECT_EQ(Music("battle2.mp3"), "own battle.mp3");
+  EXPECT_EQ(Music("battle2.mp3"), OwnBytes("battle.mp3"));
   EXPECT_EQ(Music("Config.org"), kGameTable);
-  EXPECT_EQ(Music("Config.org.mp3"), "own Config.org");
+  EXPECT_EQ(Music("Config.org.mp3"), OwnBytes("Config.org"));
 }
 
 TEST_F(ApplyTest, FilesAlreadyInTheMusicFolderAreNeverOverwrittenOrDeleted) {
-  WriteBytes(music_ + kSep + "extra.mp3", "placed");
+  WriteBytes(music_ + kSep + "extra.mp3", Mp3Bytes("placed"));
   WriteBytes(music_ + kSep + "Unlisted.mp3", "game file outside the table");
   Assign(1, music_ + kSep + "extra.mp3");
   Assign(2, Own("extra.mp3"));
   Assign(3, Own("unlisted.mp3"));
   ASSERT_TRUE(Apply());
+  EXPECT_EQ(Table(), "1 extra2\r\n2 extra3\r\n3 unlisted2\r\n4 ending\r\n");
+  EXPECT_EQ(Music("extra2.mp3"), Mp3Bytes("placed"));
+  EXPECT_EQ(Music("extra3.mp3"), OwnBytes("extra.mp3"));
   ASSERT_TRUE(Apply());
   EXPECT_EQ(Table(), "1 extra2\r\n2 extra3\r\n3 unlisted2\r\n4 ending\r\n");
-  EXPECT_EQ(Music("extra2.mp3"), "placed");
-  EXPECT_EQ(Music("extra3.mp3"), "own extra.mp3");
 
   user_.Clear();
   Assign(2, Own("extra.mp3"));
   ASSERT_TRUE(Apply());
-  EXPECT_EQ(Table(), "1 title,loop\r\n2 extra2\r\n3 town,loop\r\n4 ending\r\n");
-  EXPECT_EQ(Music("extra.mp3"), "placed");
+  EXPECT_EQ(Table(), "1 title,loop\r\n2 extra3\r\n3 town,loop\r\n4 ending\r\n");
+  EXPECT_EQ(Music("extra.mp3"), Mp3Bytes("placed"));
   EXPECT_EQ(Music("Unlisted.mp3"), "game file outside the table");
-  EXPECT_FALSE(FileExists(music_ + kSep + "extra3.mp3"));
+  for (const char* gone : {"extra2.mp3", "unlisted2.mp3"})
+    EXPECT_FALSE(FileExists(music_ + kSep + gone)) << gone;
   EXPECT_TRUE(prompts_.Messages.empty());
 }
 
 TEST_F(ApplyTest, GameFilesKeepTheNamesTheirOwnTableGaveThem) {
   WriteBytes(music_ + kSep + "Config.org", "1 title,loop\r\n5 \"town music\",LOP\r\n6 ../up\r\n");
+  WriteBytes(music_ + kSep + "Config.txt", ReadBytes(music_ + kSep + "Config.org"));
   defaults_.LoadFromGameTable(music_ + kSep + "Config.org");
   Assign(1, Own("one.mp3"));
   ASSERT_TRUE(Apply());
@@ -174,7 +136,8 @@ TEST_F(ApplyTest, GameFilesKeepTheNamesTheirOwnTableGaveThem) {
 TEST_F(ApplyTest, GameNameTheTableCannotHoldStopsBeforeAnythingChanges) {
   Assign(1, Own("one.mp3"));
   ASSERT_TRUE(Apply());
-  WriteBytes(music_ + kSep + "Config.org", std::string(kGameTable) + "; note\r\n5 bad\x81 byte\r\n");
+  WriteBytes(music_ + kSep + "Config.org",
+             std::string(kGameTable) + "; note\r\n5 bad\x81 byte\r\n");
   defaults_.LoadFromGameTable(music_ + kSep + "Config.org");
   const TSnapshot before = TakeSnapshot(music_);
   Assign(2, Own("two.mp3"));
@@ -213,19 +176,22 @@ TEST_F(ApplyTest, NamesHoldOnlyCharactersTheTableCanCarry) {
   for (int i = 0; i < read.Count(); ++i) EXPECT_TRUE(FileExists(read.Items(i).FileName));
 }
 
+// An unchanged source keeps its copy; a changed one gets a new copy, made before the earlier one
+// goes.
 TEST_F(ApplyTest, ReapplyingReplacesThePreviousCopies) {
   Assign(1, Own("one.mp3"));
   Assign(2, Own("two.mp3"));
   ASSERT_TRUE(Apply());
-  WriteBytes(own_ + kSep + "one.mp3", "changed");
+  WriteBytes(own_ + kSep + "one.mp3", Mp3Bytes("changed"));
   ASSERT_TRUE(Apply());
-  EXPECT_EQ(Music("one.mp3"), "changed");
-  EXPECT_FALSE(FileExists(music_ + kSep + "one2.mp3"));
+  EXPECT_EQ(Table(), "1 one2\r\n2 two\r\n3 town,loop\r\n4 ending\r\n");
+  EXPECT_EQ(Music("one2.mp3"), Mp3Bytes("changed"));
+  EXPECT_FALSE(FileExists(music_ + kSep + "one.mp3"));
 
   user_.Remove(&user_.Items(1));
   ASSERT_TRUE(Apply());
   EXPECT_FALSE(FileExists(music_ + kSep + "two.mp3"));
-  EXPECT_EQ(Table(), "1 one\r\n2 battle\r\n3 town,loop\r\n4 ending\r\n");
+  EXPECT_EQ(Table(), "1 one2\r\n2 battle\r\n3 town,loop\r\n4 ending\r\n");
 }
 
 TEST_F(ApplyTest, ReadOnlySourcesGiveCopiesTheNextApplyCanDelete) {
@@ -236,35 +202,55 @@ TEST_F(ApplyTest, ReadOnlySourcesGiveCopiesTheNextApplyCanDelete) {
   EXPECT_TRUE(prompts_.Messages.empty());
 }
 
-TEST_F(ApplyTest, UndeletablePreviousCopyStopsAndKeepsTheTable) {
+// A copy in use cannot stop the new table any more: it stays in the record, and a later Apply
+// deletes it.
+TEST_F(ApplyTest, UndeletablePreviousCopyIsDeletedByALaterApply) {
   Assign(1, Own("one.mp3"));
   Assign(2, Own("two.mp3"));
   ASSERT_TRUE(Apply());
-  const std::string table = Table();
   ASSERT_TRUE(FileSetAttr(music_ + kSep + "two.mp3", faReadOnly));
   user_.Clear();
-  EXPECT_FALSE(Apply());
-  EXPECT_EQ(prompts_.Messages, std::vector<std::string>{
-                                   music_ + kSep +
-                                   "two.mp3を削除できません\n"
-                                   "このファイルは使用中または書き込み不可属性の可能性があります\n"
-                                   "UOを起動中なら終了してから再度適用してください"});
-  EXPECT_EQ(Table(), table);
-  EXPECT_FALSE(FileExists(music_ + kSep + "one.mp3"));  // deleted before the locked one
+  EXPECT_EQ(Result(), TApplyResult::arDone);
+  EXPECT_EQ(Table(), kGameTable);
+  EXPECT_FALSE(FileExists(music_ + kSep + "one.mp3"));
+  EXPECT_TRUE(FileExists(music_ + kSep + "two.mp3"));
+  EXPECT_TRUE(TCopyRecord::Load(music_).IsCopy("two.mp3"));
+
+  ASSERT_TRUE(FileSetAttr(music_ + kSep + "two.mp3", faArchive));
+  EXPECT_EQ(Result(kDefaultConfigName), TApplyResult::arDone);
+  EXPECT_FALSE(FileExists(music_ + kSep + "two.mp3"));
+  EXPECT_FALSE(FileExists(music_ + kSep + kCopyRecordName));
+  EXPECT_TRUE(prompts_.Messages.empty());
 }
 
-TEST_F(ApplyTest, MissingSourceIsReportedAfterTheTableIsWritten) {
+// A source that is missing, not MPEG audio, not a regular file or a path holding a NUL is not
+// copied; its scene keeps the game's own line, and the message names the scenes.
+TEST_F(ApplyTest, SourcesThatCannotBeCopiedLeaveTheirScenesWithTheGamesMusic) {
+  const std::string withNul = Own("here.mp3") + std::string(1, '\0') + "x";
   Assign(1, own_ + kSep + "gone.mp3", true);
   Assign(2, Own("here.mp3"));
-  EXPECT_TRUE(Apply());
-  EXPECT_EQ(Table(), "1 gone,loop\r\n2 here\r\n3 town,loop\r\n4 ending\r\n");
-  EXPECT_EQ(prompts_.Messages,
-            std::vector<std::string>{own_ + kSep +
-                                     "gone.mp3\n"
-                                     "のコピーに失敗しました\n"
-                                     "ファイルが存在しないか使用中の可能性があります"
-                                     "UOを起動中なら終了してから再度適用してください"});
+  WriteBytes(own_ + kSep + "text.mp3", "not audio at all");
+  Assign(3, own_ + kSep + "text.mp3");
+  Assign(4, withNul);
+  EXPECT_EQ(Result(), TApplyResult::arCopiesFailed);
+  EXPECT_EQ(Table(), "1 title,loop\r\n2 here\r\n3 town,loop\r\n4 ending\r\n");
+  ASSERT_EQ(prompts_.Messages.size(), 1u);
+  EXPECT_EQ(prompts_.Messages[0], own_ + kSep + "gone.mp3\n" + own_ + kSep + "text.mp3\n" +
+                                      withNul +
+                                      "\nのコピーに失敗しました\n"
+                                      "ファイルが存在しないか使用中の可能性があります"
+                                      "UOを起動中なら終了してから再度適用してください\n"
+                                      "次の場面はゲーム本来の音楽のままです: 1, 3, 4");
   EXPECT_EQ(prompts_.BusyDepth, 0);
+#ifndef _WIN32
+  user_.Clear();
+  ASSERT_EQ(mkfifo((own_ + kSep + "fifo.mp3").c_str(), 0600), 0);
+  Assign(1, own_ + kSep + "fifo.mp3");
+  Assign(2, "/proc/self/pagemap");
+  Assign(3, own_);
+  EXPECT_EQ(Result(), TApplyResult::arCopiesFailed);
+  EXPECT_EQ(Table(), kGameTable);
+#endif
 }
 
 TEST_F(ApplyTest, RestoringTheDefaultBringsBackTheFolder) {
@@ -304,7 +290,8 @@ TEST_F(ApplyTest, HostileTableEntriesOutsideTheFolderAreNeverDeleted) {
   EXPECT_TRUE(Apply());
   for (const std::string& path : outside) EXPECT_TRUE(FileExists(path)) << path;
   EXPECT_TRUE(FileExists(music_ + kSep + "C:drive.mp3"));
-  EXPECT_EQ(Table(), kGameTable);
+  // Scenes 5 to 7, which the backup lacks, are taken for the game's own.
+  EXPECT_TRUE(Table().starts_with(kGameTable));
 }
 
 TEST_F(ApplyTest, UnwritableTableIsReportedAndKeptWhole) {
@@ -315,6 +302,7 @@ TEST_F(ApplyTest, UnwritableTableIsReportedAndKeptWhole) {
   ASSERT_EQ(prompts_.Messages.size(), 1u);
   EXPECT_NE(prompts_.Messages[0].find("Config.txt"), std::string::npos);
   EXPECT_EQ(Table(), "1 title\r\n");
+  EXPECT_FALSE(FileExists(music_ + kSep + "one.mp3"));  // the copy made for it is gone again
   EXPECT_EQ(prompts_.BusyDepth, 0);
 }
 
@@ -332,9 +320,22 @@ TEST(ApplyNamesTest, SafeNamesAlwaysMakeATableLineWithTheirFile) {
 }
 
 TEST(ApplyNamesTest, NumberingSkipsEveryTakenNameWithoutRegardToCase) {
-  const std::vector<std::string> taken{"/m/Song.mp3", "/m/SONG2.MP3", "/m/song4.mp3"};
-  EXPECT_EQ(FirstFreeFileName("song.mp3", taken), "song3.mp3");
-  EXPECT_EQ(FirstFreeFileName("other.mp3", taken), "other.mp3");
+  TTakenNames taken;
+  for (const char* name : {"/m/Song.mp3", "/m/SONG2.MP3", "/m/song4.mp3"}) taken.Add(name);
+  EXPECT_EQ(taken.TakeFree("song.mp3"), "song3.mp3");
+  EXPECT_EQ(taken.TakeFree("SONG.mp3"), "SONG5.mp3");
+  EXPECT_EQ(taken.TakeFree("other.mp3"), "other.mp3");
+  EXPECT_EQ(taken.TakeFree("other.mp3"), "other2.mp3");
+}
+
+// A name as long as the file system allows still gets a number and ".mp3" without failing.
+TEST(ApplyNamesTest, LongNamesAreCutAtACharacterBoundary) {
+  const std::string stem = "a" + std::string(300, 'x');
+  EXPECT_EQ(TableSafeFileName(stem + ".mp3"), stem.substr(0, kMaxStemBytes) + ".mp3");
+  std::string japanese;
+  for (int i = 0; i < 100; ++i) japanese += "曲";  // three bytes each
+  EXPECT_EQ(TableSafeFileName(japanese + ".mp3"),
+            japanese.substr(0, kMaxStemBytes / 3 * 3) + ".mp3");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 namespace {
 
+using namespace std::string_literals;
 // The Windows paths of these tests stay as they are unless a test gives a Wine prefix.
 const TEnv kNoWinePrefix("WINEPREFIX", "/nonexistent/wine-prefix");
 
@@ -105,7 +106,8 @@ TEST(PlaylistTest, MalformedLinesAreSkipped) {
              "#KORVANUM:x,1\n/ignored because scene is no number.mp3\n"
              "#KORVANUM:4,0\nab\n曲\n# a comment\n/four.mp3\n"  // loop carried over from above
              "#EXTINF:info first\n#KORVANUM:5,abc\n/five.mp3\n"
-             "#KORVANUM:6,1\n#KORVANUM:9\n/nine.mp3\n");
+             "#KORVANUM:6,1\n#KORVANUM:9\n/nine.mp3\n" +
+                 "#KORVANUM:7,0\n/nine.mp3\0/other.mp3\n"s);
   const std::vector<TItem> expected{
       {4, true, "/four.mp3", ""},
       {5, false, "/five.mp3", "info first"},

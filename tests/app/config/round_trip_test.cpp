@@ -52,14 +52,14 @@ TEST(RoundTripTest, DemoGameComesBackExactlyAfterRestoringTheDefault) {
     item.Loop = true;
   }
   ASSERT_TRUE(SaveUserConfig(user, "デモ", prompts, program));
-  ASSERT_TRUE(ApplyConfig("デモ", defaults, user, music, prompts));
+  ASSERT_EQ(ApplyConfig("デモ", defaults, user, music, prompts), TApplyResult::arDone);
   EXPECT_GT(TakeSnapshot(music).size(), withBackup.size());
 
   user.Items(0).FileName = songs.back();
   ASSERT_TRUE(SaveUserConfig(user, "デモ", prompts, program));
   user.LoadFromPlaylist(ConfigFileName("デモ", program));
-  ASSERT_TRUE(ApplyConfig("デモ", defaults, user, music, prompts));
-  ASSERT_TRUE(ApplyConfig(kDefaultConfigName, defaults, user, music, prompts));
+  ASSERT_EQ(ApplyConfig("デモ", defaults, user, music, prompts), TApplyResult::arDone);
+  ASSERT_EQ(ApplyConfig(kDefaultConfigName, defaults, user, music, prompts), TApplyResult::arDone);
 
   EXPECT_EQ(TakeSnapshot(music), withBackup);
   EXPECT_EQ(ReadBytes(music + "/Config.txt"), pristine.at("Config.txt"));

@@ -11,7 +11,9 @@
 #include <iconv.h>
 #endif
 
+#include "app/config/copy_record.h"
 #include "platform/files.h"
+#include "tests/app/config/mp3_source.h"
 #include "tests/platform/temp_dir.h"
 #include "tests/tools/korva_apply/run_korva_apply.h"
 
@@ -48,10 +50,7 @@ std::string Sjis(const std::string& utf8) {
 
 constexpr char kMsgCopyFailedTail[] =
     "\\nのコピーに失敗しました\\nファイルが存在しないか使用中の可能性があります"
-    "UOを起動中なら終了してから再度適用してください\n";
-constexpr char kMsgDeleteFailedTail[] =
-    "を削除できません\\nこのファイルは使用中または書き込み不可属性の可能性があります\\n"
-    "UOを起動中なら終了してから再度適用してください\n";
+    "UOを起動中なら終了してから再度適用してください\\n次の場面はゲーム本来の音楽のままです: 10\n";
 
 // The game's table as it stands after the first start: blank lines, odd spacing, a quoted name,
 // a Japanese name, "LOP", commas only, and lines the reader skips.
@@ -82,9 +81,9 @@ class KorvaApplyScenarioTest : public ::testing::Test {
       WriteBytes(music_ + kSep + name + ".mp3", std::string("game ") + name);
     }
     for (const char* name : {"曲 一.mp3", "a,b.mp3", "Boss.mp3", "01. intro.mp3"}) {
-      WriteBytes(songs_ + kSep + name, std::string("song ") + name);
+      WriteBytes(songs_ + kSep + name, Mp3Bytes(std::string("song ") + name));
     }
-    WriteBytes(other_ + kSep + "曲 一.mp3", "other 曲 一");
+    WriteBytes(other_ + kSep + "曲 一.mp3", Mp3Bytes("other 曲 一"));
     pristine_ = TakeSnapshot(music_);
   }
 
@@ -130,17 +129,23 @@ class KorvaApplyScenarioTest : public ::testing::Test {
     return RunTool(options + " " + Quote(program_) + " " + Quote(music_) + " " + Quote(name));
   }
   std::string Table() { return ReadBytes(music_ + kSep + "Config.txt"); }
+  // The music folder's files without Korva's record of its copies.
+  TSnapshot MusicFiles() const {
+    TSnapshot files = TakeSnapshot(music_);
+    files.erase(kCopyRecordName);
+    return files;
+  }
 
-  // What the music folder holds after the configuration of PlaylistLines is applied.
-  TSnapshot Applied() const {
+  // What the music folder holds after the configuration of PlaylistLines is applied; the copy
+  // of "a,b.mp3" with the number given.
+  TSnapshot Applied(const std::string& ab = "") const {
     TSnapshot expected = pristine_;
-    expected["Config.txt"] = Sjis(
-        "1 曲_一,loop\r\n2 曲_一,loop\r\n3 曲_一2,loop\r\n5 a_b\r\n7 BATTLE,loop\r\n8 Boss2\r\n"
-        "10 gone\r\n");
-    expected["曲_一.mp3"] = "song 曲 一.mp3";
-    expected["曲_一2.mp3"] = "other 曲 一";
-    expected["a_b.mp3"] = "song a,b.mp3";
-    expected["Boss2.mp3"] = "song Boss.mp3";
+    expected["Config.txt"] = Sjis("1 曲_一,loop\r\n2 曲_一,loop\r\n3 曲_一2,loop\r\n5 a_b" + ab +
+                                  "\r\n7 BATTLE,loop\r\n8 Boss2\r\n10 ending\r\n");
+    expected["曲_一.mp3"] = Mp3Bytes("song 曲 一.mp3");
+    expected["曲_一2.mp3"] = Mp3Bytes("other 曲 一");
+    expected["a_b" + ab + ".mp3"] = Mp3Bytes("song a,b.mp3");
+    expected["Boss2.mp3"] = Mp3Bytes("song Boss.mp3");
     return expected;
   }
 
@@ -157,23 +162,24 @@ TEST_F(KorvaApplyScenarioTest, ApplyReapplyCancelAndRestoreOnAShiftJisGame) {
   const std::string applied = "QUESTION: 「私の設定」を適用します\nMESSAGE: " + songs_ + kSep +
                               "gone.mp3" + kMsgCopyFailedTail;
   const TRun first = Run("私の設定");
-  EXPECT_EQ(first.Status, 0);
+  EXPECT_EQ(first.Status, 3);
   EXPECT_EQ(first.Output, applied);
-  EXPECT_EQ(TakeSnapshot(music_), Applied());
+  EXPECT_TRUE(MusicFiles() == Applied());
 
-  // Applying again replaces the copies under the same names.
-  WriteBytes(songs_ + kSep + "a,b.mp3", "changed");
+  // Applying again keeps the copies of unchanged songs; a changed one is copied anew beside
+  // the earlier copy, which goes then.
+  WriteBytes(songs_ + kSep + "a,b.mp3", Mp3Bytes("changed"));
   const TRun again = Run("私の設定");
-  EXPECT_EQ(again.Status, 0);
+  EXPECT_EQ(again.Status, 3);
   EXPECT_EQ(again.Output, applied);
-  TSnapshot expected = Applied();
-  expected["a_b.mp3"] = "changed";
-  EXPECT_EQ(TakeSnapshot(music_), expected);
+  TSnapshot expected = Applied("2");
+  expected["a_b2.mp3"] = Mp3Bytes("changed");
+  EXPECT_TRUE(MusicFiles() == expected);
 
   const TRun cancelled = Run("<標準>", "--cancel");
   EXPECT_EQ(cancelled.Status, 1);
   EXPECT_EQ(cancelled.Output, "QUESTION: 「<標準>」を適用します\n");
-  EXPECT_EQ(TakeSnapshot(music_), expected);
+  EXPECT_TRUE(MusicFiles() == expected);
 
   const TRun restored = Run("<標準>");
   EXPECT_EQ(restored.Status, 0);
@@ -189,13 +195,13 @@ TEST_F(KorvaApplyScenarioTest, PlaylistsInUtf8AndOtherLineEndsApplyTheSame) {
   }
   WritePlaylist("utf8", "\xEF\xBB\xBF" + lf);
   WritePlaylist("crlf_less", Sjis(cr));
-  for (const std::string name : {"utf8", "crlf_less"}) {
-    const TRun run = Run(name);
-    EXPECT_EQ(run.Status, 0) << name;
-    EXPECT_EQ(run.Output, "QUESTION: 「" + name + "」を適用します\nMESSAGE: " + songs_ + kSep +
-                              "gone.mp3" + kMsgCopyFailedTail);
-    EXPECT_EQ(TakeSnapshot(music_), Applied()) << name;
-  }
+  const TRun utf8 = Run("utf8");
+  EXPECT_EQ(utf8.Status, 3);
+  EXPECT_EQ(utf8.Output, "QUESTION: 「utf8」を適用します\nMESSAGE: " + songs_ + kSep + "gone.mp3" +
+                             kMsgCopyFailedTail);
+  EXPECT_TRUE(MusicFiles() == Applied());
+  ASSERT_EQ(Run("crlf_less").Status, 3);
+  EXPECT_TRUE(MusicFiles() == Applied());
 }
 
 TEST_F(KorvaApplyScenarioTest, EmptyOrForeignPlaylistWritesTheDefaultTable) {
@@ -212,30 +218,24 @@ TEST_F(KorvaApplyScenarioTest, EmptyOrForeignPlaylistWritesTheDefaultTable) {
   }
 }
 
-TEST_F(KorvaApplyScenarioTest, LockedPreviousCopyStopsBeforeTheTableChanges) {
+// A copy in use does not stop the new table: it stays until an Apply can delete it.
+TEST_F(KorvaApplyScenarioTest, LockedPreviousCopyIsLeftForALaterApply) {
   WriteShiftJisPlaylist("私の設定");
   WritePlaylist("empty", "#EXTM3U\r\n#KORVA\r\n");
-  ASSERT_EQ(Run("私の設定").Status, 0);
+  ASSERT_EQ(Run("私の設定").Status, 3);
   ASSERT_TRUE(FileSetAttr(music_ + kSep + "a_b.mp3", faReadOnly));
-  const std::string table = Table();
 
   const TRun run = Run("empty");
-  EXPECT_EQ(run.Status, 1);
-  EXPECT_EQ(run.Output, "QUESTION: 「empty」を適用します\nMESSAGE: " + music_ + kSep + "a_b.mp3" +
-                            kMsgDeleteFailedTail);
-  EXPECT_EQ(Table(), table);
-  // The table lists scenes 1 to 3 first, so their copies were deleted before the locked one.
+  EXPECT_EQ(run.Status, 0);
+  EXPECT_EQ(run.Output, "QUESTION: 「empty」を適用します\n");
+  EXPECT_EQ(Table(), Sjis("1 title,loop\r\n2 battle\r\n3 \"town music\",loop\r\n5 夜の街,loop\r\n"
+                          "7 dungeon,loop\r\n8 Boss\r\n10 ending\r\n"));
   EXPECT_FALSE(FileExists(music_ + kSep + "曲_一.mp3"));
-  EXPECT_FALSE(FileExists(music_ + kSep + "曲_一2.mp3"));
-  EXPECT_TRUE(FileExists(music_ + kSep + "Boss2.mp3"));
+  EXPECT_TRUE(FileExists(music_ + kSep + "a_b.mp3"));
 
-  const TRun restore = Run("<標準>");
-  EXPECT_EQ(restore.Status, 1);
-  EXPECT_EQ(restore.Output, "QUESTION: 「<標準>」を適用します\nMESSAGE: " + music_ + kSep +
-                                "a_b.mp3" + kMsgDeleteFailedTail);
   ASSERT_TRUE(FileSetAttr(music_ + kSep + "a_b.mp3", faArchive));
   EXPECT_EQ(Run("<標準>").Status, 0);
-  EXPECT_EQ(TakeSnapshot(music_), pristine_);
+  EXPECT_TRUE(TakeSnapshot(music_) == pristine_);
 }
 
 TEST_F(KorvaApplyScenarioTest, ReadOnlyTableIsReportedAndKept) {
@@ -253,7 +253,8 @@ TEST_F(KorvaApplyScenarioTest, ReadOnlyTableIsReportedAndKept) {
 }
 
 // A Config.txt edited by hand or by another tool: entries that lead out of the music folder, a
-// game file in other letter case, and one copy of an earlier Apply. Only that copy goes.
+// game file in other letter case, and a copy of an earlier Apply that Korva's record does not
+// know. Nothing is deleted; the scenes the game's own table lacks are kept as the game's.
 TEST_F(KorvaApplyScenarioTest, HostileTableEntriesTouchNothingOutsideTheMusicFolder) {
   WritePlaylist("empty", "#EXTM3U\r\n#KORVA\r\n");
   fs::create_directories(music_ + kSep + "sub");
@@ -270,13 +271,17 @@ TEST_F(KorvaApplyScenarioTest, HostileTableEntriesTouchNothingOutsideTheMusicFol
 
   const TRun run = Run("empty");
   EXPECT_EQ(run.Status, 0);
-  EXPECT_EQ(run.Output, "QUESTION: 「empty」を適用します\n");
+  EXPECT_EQ(run.Output,
+            "QUESTION: 「empty」を適用します\nMESSAGE: "
+            "ゲームの更新でConfig.txtに場面が追加されています\\n"
+            "これらの場面はゲーム本来の音楽として扱い、そのファイルは削除しません\\n場面: 4, 6\n");
+  TSnapshot now = TakeSnapshot(root_.path());
+  now.erase("UOSE/Music/Digital/" + std::string(kCopyRecordName));
   TSnapshot expected = outside;
-  expected.erase("UOSE/Music/Digital/old copy.mp3");
   expected["UOSE/Music/Digital/Config.txt"] = Sjis(
       "1 title,loop\r\n2 battle\r\n3 \"town music\",loop\r\n5 夜の街,loop\r\n7 dungeon,loop\r\n"
-      "8 Boss\r\n10 ending\r\n");
-  EXPECT_EQ(TakeSnapshot(root_.path()), expected);
+      "8 Boss\r\n10 ending\r\n4 ..\r\n6 TITLE\r\n");
+  EXPECT_EQ(now, expected);
 }
 
 TEST_F(KorvaApplyScenarioTest, NamesThatCannotBeAppliedAreRefused) {
