@@ -92,7 +92,7 @@ class TMP3Info {
   void ReadRiffTail();
   bool ReadLyrics3v1(int32_t end9);
   bool ReadLyrics3v2(int32_t end9);
-  void AddID3v2Frame(std::string_view id, std::string_view content);
+  void AddID3v2Frame(std::string_view id, std::string_view content, uint8_t major);
   std::string Merged(std::string_view v1_name, std::string_view v2_name,
                      std::string_view riff_name) const;
 

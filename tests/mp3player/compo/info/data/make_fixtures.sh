@@ -36,3 +36,28 @@ ffmpeg "${q[@]}" "${tone[@]}" -t 0.2 -ac 2 -c:a libmp3lame -b:a 96k -write_xing 
 
 # A WAV wrapper around MP3 data (RIFF, fmt chunk, data chunk), as some rippers write.
 ffmpeg "${q[@]}" "${tone[@]}" -ac 1 -c:a libmp3lame -b:a 64k -map_metadata -1 -f wav riff_mp3.wav
+
+# ID3v2.4 from two writers, with Japanese, accented Latin and symbols. ffmpeg writes UTF-8
+# (encoding 3); mutagen writes UTF-16 with a byte-order mark (encoding 1), UTF-16 big-endian
+# without one (encoding 2), and several artists in one frame.
+title_ja="桜の季節　～春～"
+artist_latin="Zoë Ångström & Beyoncé"
+album_symbols="★ Best ♪ №1 — Δ/Ω ©"
+ffmpeg "${q[@]}" "${tone[@]}" -t 0.2 -ac 2 -c:a libmp3lame -b:a 96k -write_xing 0 \
+  -id3v2_version 4 -metadata title="$title_ja" -metadata artist="$artist_latin" \
+  -metadata album="$album_symbols" id3v24_ffmpeg.mp3
+for encoding in 1 2; do
+  ffmpeg "${q[@]}" "${tone[@]}" -t 0.2 -ac 1 -c:a libmp3lame -b:a 64k -write_xing 0 \
+    -id3v2_version 0 -map_metadata -1 "id3v24_mutagen_enc$encoding.mp3"
+  /usr/bin/python3 - "id3v24_mutagen_enc$encoding.mp3" "$encoding" \
+    "$title_ja" "$artist_latin" "$album_symbols" <<'PY'
+import sys
+from mutagen.id3 import ID3, TIT2, TPE1, TALB
+path, encoding, title, artist, album = sys.argv[1], int(sys.argv[2]), *sys.argv[3:]
+tags = ID3()
+tags.add(TIT2(encoding=encoding, text=[title]))
+tags.add(TPE1(encoding=encoding, text=[artist, "初音ミク"]))
+tags.add(TALB(encoding=encoding, text=[album]))
+tags.save(path, v2_version=4)
+PY
+done
