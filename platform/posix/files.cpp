@@ -176,5 +176,6 @@ std::vector<std::string> ListFiles(const std::string& folder, std::string_view p
     }
   }
   closedir(dir);
+  SortNames(names);
   return names;
 }
