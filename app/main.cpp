@@ -67,7 +67,7 @@ void TFormMain::LoadSettings() {
 
 void TFormMain::ApplySettings() {
   setGeometry(ToQRect(korva_.WindowRect));
-  if (korva_.Volume > 0) Mp3Player->SetVolume(korva_.Volume);
+  if (korva_.VolumeStored) Mp3Player->SetVolume(korva_.Volume);
   for (int column = 0; column < 8; ++column) {
     const int width = korva_.FileColumnWidths[column];
     if (width > 0) ListViewFiles->setColumnWidth(column, width);

@@ -1,5 +1,7 @@
 #include "app/settings.h"
 
+#include <limits>
+
 #include "platform/files.h"
 #include "platform/ini_file.h"
 
@@ -48,8 +50,11 @@ TKorva DefaultSettings(const TKorvaRect& bounds, int pixelsPerInch) {
 
 void LoadSettings(TKorva& settings, const std::string& iniFileName) {
   const TIniFile ini(iniFileName);
+  constexpr int kNoVolume = std::numeric_limits<int>::min();
+  const int volume = ini.ReadInteger(kSection, kVolumeKey, kNoVolume);
+  settings.VolumeStored = volume != kNoVolume;
   // Only the low byte of the stored number is the volume.
-  settings.Volume = static_cast<uint8_t>(ini.ReadInteger(kSection, kVolumeKey, 0) & 0xFF);
+  if (settings.VolumeStored) settings.Volume = static_cast<uint8_t>(volume & 0xFF);
   for (const TStoredValue& stored : StoredValues(settings))
     *stored.Value = ini.ReadInteger(kSection, stored.Key, *stored.Value);
 }

@@ -22,6 +22,9 @@ struct TKorva {
   std::array<int32_t, 8> FileColumnWidths{};    // file list columns 0 to 7
   std::array<int32_t, 4> ConfigColumnWidths{};  // scene list columns 0, 2, 3 and 4
   uint8_t Volume = 0;
+  // The ini file held a volume: its 0 is a muted preview, while without the key the player keeps
+  // its own initial volume.
+  bool VolumeStored = false;
 };
 
 // The scene list columns whose widths are stored, in the order of ConfigColumnWidths.

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/wine_paths.h"
+
 // Where the game says it is installed: the string value "Install Dir" of the game's key under
 // HKEY_LOCAL_MACHINE "SOFTWARE\EA GAMES\Ultima Online Samurai Empire" (its 32-bit view, where the
 // 32-bit game writes). nullopt means the key does not open; an opened key without the value gives
@@ -24,7 +26,3 @@ inline constexpr char kInstallDirValue[] = "Install Dir";
 std::optional<std::string> ReadWineRegistryString(const std::string& systemReg,
                                                   const std::string& key, const std::string& value);
 
-// The path inside the Wine prefix that a Windows path names: "C:\x\y" becomes
-// prefix/drive_c/x/y, another drive letter goes through prefix/dosdevices. A path without a drive
-// only has its backslashes turned into slashes.
-std::string WinePathToUnix(const std::string& prefix, const std::string& windowsPath);

@@ -114,19 +114,3 @@ std::optional<std::string> ReadWineRegistryString(const std::string& systemReg,
   }
   return FindValue(lines, key, value);
 }
-
-std::string WinePathToUnix(const std::string& prefix, const std::string& windowsPath) {
-  std::string rest = windowsPath;
-  std::string base;
-  if (rest.size() >= 2 && rest[1] == ':' && std::isalpha(static_cast<unsigned char>(rest[0]))) {
-    const char drive = static_cast<char>(std::tolower(static_cast<unsigned char>(rest[0])));
-    base = drive == 'c' ? JoinPath(prefix, "drive_c")
-                        : JoinPath(prefix, std::string("dosdevices/") + drive + ":");
-    rest.erase(0, 2);
-    if (rest.empty() || rest.front() != '\\') rest.insert(rest.begin(), '\\');
-  }
-  for (char& c : rest) {
-    if (c == '\\') c = '/';
-  }
-  return base + rest;
-}

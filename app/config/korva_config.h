@@ -13,6 +13,10 @@ struct TKorvaConfigItem {
   int Scene = 0;         // the game's scene number
   std::string FileName;  // full path of the MP3 file
   std::string Info;      // the playlist's "#EXTINF:" text, carried through unchanged
+  // The path as the playlist wrote it when it was a Windows path that FileName reads through the
+  // Wine prefix; written back as long as FileName still names that file, so that a playlist
+  // shared with a Windows install stays as it was until the person changes the assignment.
+  std::string PlaylistPath;
 };
 
 // An ordered list of scene slots that owns its items. Items never move in memory while they are

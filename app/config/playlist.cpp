@@ -4,6 +4,7 @@
 #include "app/config/decimal.h"
 #include "app/config/korva_config.h"
 #include "platform/text_file.h"
+#include "platform/wine_paths.h"
 
 namespace {
 
@@ -35,6 +36,14 @@ std::size_t CharacterCount(std::string_view utf8) {
                        [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; });
 }
 
+// The path line of an item: the playlist's own Windows text while it still names the item's file.
+const std::string& PathLine(const TKorvaConfigItem& item) {
+  if (!item.PlaylistPath.empty() && WindowsPathToLocal(item.PlaylistPath) == item.FileName) {
+    return item.PlaylistPath;
+  }
+  return item.FileName;
+}
+
 }  // namespace
 
 std::vector<std::string> TKorvaConfig::PlaylistLines() const {
@@ -43,7 +52,7 @@ std::vector<std::string> TKorvaConfig::PlaylistLines() const {
     lines.push_back(std::string(kSceneMarker) + std::to_string(item->Scene) + "," +
                     (item->Loop ? "1" : "0"));
     lines.push_back(std::string(kInfoMarker) + item->Info);
-    lines.push_back(item->FileName);
+    lines.push_back(PathLine(*item));
   }
   return lines;
 }
@@ -72,6 +81,11 @@ void TKorvaConfig::LoadFromPlaylistLines(const std::vector<std::string>& lines) 
       TKorvaConfigItem& item = Add();
       item.Scene = pending.scene;
       item.FileName = line;
+      // A playlist written on Windows or under Wine names its files as "C:\..." or "Z:\...".
+      if (auto local = WindowsPathToLocal(item.FileName)) {
+        item.PlaylistPath = std::move(item.FileName);
+        item.FileName = std::move(*local);
+      }
       item.Info = pending.info;
       item.Loop = pending.loop;
       pending = TPending();

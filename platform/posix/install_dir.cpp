@@ -2,20 +2,11 @@
 
 #include "platform/files.h"
 #include "platform/install_dir.h"
-
-namespace {
-
-std::string WinePrefix() {
-  if (const char* prefix = std::getenv("WINEPREFIX"); prefix && *prefix) return prefix;
-  const char* home = std::getenv("HOME");
-  return JoinPath(home ? home : "", ".wine");
-}
-
-}  // namespace
+#include "platform/wine_paths.h"
 
 std::optional<std::string> ReadGameInstallDir() {
   if (const char* dir = std::getenv("KORVA_INSTALL_DIR")) return std::string(dir);
-  const std::string prefix = WinePrefix();
+  const std::string prefix = *WinePrefix();
   const auto value =
       ReadWineRegistryString(JoinPath(prefix, "system.reg"), kGameRegistryKey, kInstallDirValue);
   if (!value) return std::nullopt;

@@ -111,6 +111,19 @@ TEST_F(SettingsTest, VolumeKeepsOnlyItsLowByte) {
   EXPECT_EQ(NewForm()->Settings().Volume, 70);
 }
 
+// A preview muted at closing stays muted; only a missing key leaves the player's own volume.
+TEST_F(SettingsTest, AStoredVolumeOfZeroStaysMuted) {
+  const int ownVolume = NewForm()->Mp3Player->Volume();
+  ASSERT_GT(ownVolume, 0);
+  TIniFile(IniPath()).WriteInteger("DEFAULT", "Volume", 0);
+  {
+    auto form = NewForm();
+    EXPECT_EQ(form->Mp3Player->Volume(), 0);
+    form->close();
+  }
+  EXPECT_EQ(TIniFile(IniPath()).ReadInteger("DEFAULT", "Volume", -1), 0);
+}
+
 TEST_F(SettingsTest, AMaximizedWindowStoresItsNormalBounds) {
   {
     auto form = NewForm();

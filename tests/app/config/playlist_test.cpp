@@ -1,10 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/config/korva_config.h"
 #include "platform/files.h"
 #include "tests/platform/temp_dir.h"
 
 namespace {
+
+// The Windows paths of these tests stay as they are unless a test gives a Wine prefix.
+const TEnv kNoWinePrefix("WINEPREFIX", "/nonexistent/wine-prefix");
 
 struct TItem {
   int Scene;
@@ -140,3 +145,27 @@ TEST(PlaylistTest, FailedSaveKeepsTheOldFile) {
 }
 
 }  // namespace
+
+#ifndef _WIN32  // Windows reads Windows paths as they are.
+// A configuration from a Windows install works unchanged: its "Z:\..." paths name the files
+// through the Wine prefix, and the playlist keeps its own text until an assignment changes.
+TEST(PlaylistTest, WindowsPathsAreReadThroughTheWinePrefix) {
+  TTempDir prefix;
+  std::filesystem::create_directories(prefix / "dosdevices");
+  std::filesystem::create_directory_symlink("/", prefix / "dosdevices/z:");
+  TEnv wine("WINEPREFIX", prefix.path().c_str());
+  const std::vector<std::string> lines{
+      "#EXTM3U",       "#KORVA",   "#KORVANUM:3,1",      "#EXTINF:", "Z:\\home\\me\\曲.mp3",
+      "#KORVANUM:4,0", "#EXTINF:", "Z:\\home\\me\\b.mp3"};
+  TKorvaConfig config;
+  config.LoadFromPlaylistLines(lines);
+  ASSERT_EQ(config.Count(), 2);
+  EXPECT_EQ(config.Items(0).FileName, prefix.path() + "/dosdevices/z:/home/me/曲.mp3");
+  EXPECT_EQ(config.PlaylistLines(), lines);
+
+  config.Items(1).FileName = "/music/new.mp3";
+  auto expected = lines;
+  expected.back() = "/music/new.mp3";
+  EXPECT_EQ(config.PlaylistLines(), expected);
+}
+#endif

@@ -1,0 +1,3 @@
+#include "platform/wine_paths.h"
+
+std::optional<std::string> WinePrefix() { return std::nullopt; }
