@@ -27,8 +27,10 @@ TMPVbrHeader MPReadVbrHeader(const uint8_t* frame, int32_t size, const TMPAudioH
   TMPVbrHeader vbr;
   int32_t p = VbrHeaderOffset(header);
   const auto fits = [&](int32_t at, int32_t n) { return at >= 0 && at + n <= size; };
-  if (fits(p, 8) && std::memcmp(frame + p, "Xing", 4) == 0) {
+  const bool info = fits(p, 8) && std::memcmp(frame + p, "Info", 4) == 0;
+  if (info || (fits(p, 8) && std::memcmp(frame + p, "Xing", 4) == 0)) {
     vbr.found = true;
+    vbr.constant = info;
     const uint32_t flags = BigEndian(frame + p + 4);
     p += 8;
     if (flags & 1) {
@@ -43,4 +45,20 @@ TMPVbrHeader MPReadVbrHeader(const uint8_t* frame, int32_t size, const TMPAudioH
     vbr.frames = BigEndian(frame + p + 14);
   }
   return vbr;
+}
+
+int32_t MPSamplesPerFrame(const TMPAudioHeader& header) {
+  if (header.layer_code == 3) return 384;
+  // Layer III of MPEG-2 and 2.5 has one granule per frame instead of two.
+  return header.layer_code == 1 && header.id == 0 ? 576 : 1152;
+}
+
+int64_t MPStreamDurationMs(const TMPAudioHeader& header, const TMPVbrHeader& vbr,
+                           int64_t audio_bytes) {
+  const int64_t rate = MPSampleRateHz(header.id, header.sync_kind, header.sampling_frequency);
+  if (vbr.frames > 0 && rate > 0)
+    return int64_t{vbr.frames} * MPSamplesPerFrame(header) * 1000 / rate;
+  const int64_t kbps = MPBitrateKbps(header.id, header.layer_code, header.bitrate_index);
+  if (kbps <= 0 || audio_bytes <= 0) return 0;
+  return audio_bytes * 8 / kbps;
 }

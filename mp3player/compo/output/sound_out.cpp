@@ -532,10 +532,19 @@ void TSoundOut::TickCheck() {
     handler = onNotify_;
   }
   if (!handler) return;
+  // A tick is due once the whole interval has passed: a wait of exactly the interval on a
+  // millisecond clock must count.
   const uint32_t now = TickCount();
-  if (now - lastTick_ > static_cast<uint32_t>(interval)) {
+  uint32_t elapsed = now - lastTick_;
+  if (elapsed >= static_cast<uint32_t>(interval)) {
     handler(this);
     lastTick_ = now;
+    elapsed = 0;
+  }
+  // Every message restarts the worker's wait, so the wait is set to end when the next tick is
+  // due; otherwise a done notice shortly before a tick would put the tick off by a whole interval.
+  if (queued_ > 0 && elapsed < static_cast<uint32_t>(interval)) {
+    thread_->SetWaitTimeout(static_cast<uint32_t>(interval) - elapsed);
   }
 }
 

@@ -26,17 +26,11 @@ bool TMPFrameLoop::Open(TMPStreamReader& reader, int32_t audio_size) {
   vbr_ = TMPVbrHeader();
   reader.Fill(kSearchLimit);
   reader.Ensure(std::min(kSearchLimit, reader.Count()));
-  const int32_t available = std::min({kSearchLimit, reader.Count(), audio_size});
-  const int32_t length = MPFindSync(reader.Data(), available, header_, bitrate_, skipped_);
-  if (length <= 0) return false;
-  if (!reader.Skip(skipped_)) return false;
-  audio_start_ += skipped_;
-  if (audio_size_ != TMP3Info::kUnknownSize) audio_size_ -= skipped_;
+  const int32_t first = FindFirstFrame(std::min({kSearchLimit, reader.Count(), audio_size}));
+  if (first < 0 || !reader.Skip(first)) return false;
+  audio_start_ += first;
+  if (audio_size_ != TMP3Info::kUnknownSize) audio_size_ -= first;
   if (!reader.Ensure(4)) return false;
-  reference_ = LittleEndian(reader.Data());
-  // The per-frame check parses headers without the following bytes, which cannot measure a
-  // free-format frame: keep the size measured here for them.
-  free_size_ = header_.bitrate_index == 0 ? length : 0;
   frame_size_ = 0;
   skipped_ = 0;
   need_restart_ = true;
@@ -45,12 +39,45 @@ bool TMPFrameLoop::Open(TMPStreamReader& reader, int32_t audio_size) {
   return SkipVbrHeader();
 }
 
+// The offset of the first frame within the `available` bytes at the reader, or -1. Junk can
+// look like a frame header; a real one is followed, where its length says, by the header of the
+// next frame of the same stream (or by the end of the data).
+int32_t TMPFrameLoop::FindFirstFrame(int32_t available) {
+  for (int32_t from = 0; from < available; ++from) {
+    int32_t offset = -1;
+    const int32_t length =
+        MPFindSync(reader_->Data() + from, available - from, header_, bitrate_, offset);
+    if (offset < 0) return -1;
+    from += offset;
+    if (length > 0 && IsFollowedByFrame(from, length)) return from;
+  }
+  return -1;
+}
+
+// Takes the header at `at` as the stream's reference and checks the frame after it.
+bool TMPFrameLoop::IsFollowedByFrame(int32_t at, int32_t length) {
+  reference_ = LittleEndian(reader_->Data() + at);
+  // The per-frame check parses headers without the following bytes, which cannot measure a
+  // free-format frame: keep the size measured here for them.
+  free_size_ = header_.bitrate_index == 0 ? length : 0;
+  const int32_t size = CheckFrame(reader_->Data() + at);
+  if (size <= 0) return false;
+  const int32_t next = at + size;
+  if (next + 4 > audio_size_ || !reader_->Ensure(next + 4)) {
+    return next <= std::min(reader_->Count(), audio_size_);
+  }
+  return CheckFrame(reader_->Data() + next) > 0;
+}
+
 // The header frame is not audio: the data starts behind it.
 bool TMPFrameLoop::SkipVbrHeader() {
   const int32_t size = CheckFrame(reader_->Data());
   if (size <= 0 || !reader_->Ensure(size)) return false;
   vbr_ = MPReadVbrHeader(reader_->Data(), size, header_);
   if (!vbr_.found) return true;
+  // The header's byte count ends the data before anything appended behind the stream, unless
+  // it claims more than there is.
+  if (vbr_.bytes > size && vbr_.bytes <= audio_size_) audio_size_ = vbr_.bytes;
   if (!reader_->Skip(size)) return false;
   audio_start_ += size;
   if (audio_size_ != TMP3Info::kUnknownSize) audio_size_ -= size;
@@ -104,7 +131,10 @@ int32_t TMPFrameLoop::Step(uint8_t* pcm) {
     frame_size_ = 0;
     return SkipByte();
   }
-  if (!r.Ensure(frame_size_)) return EndMark();
+  if (int64_t{r.Position()} + frame_size_ > int64_t{audio_start_} + audio_size_ ||
+      !r.Ensure(frame_size_)) {
+    return EndMark();
+  }
   const TMPDecodeResult result = MPDecodeFrame(r.Data(), pcm);
   r.Skip(frame_size_);
   frame_size_ = 0;
@@ -117,8 +147,9 @@ int32_t TMPFrameLoop::Step(uint8_t* pcm) {
 bool TMPFrameLoop::StepOverFrame() {
   TMPStreamReader& r = *reader_;
   int32_t size = 0;
+  // As many bytes are crossed as playback crosses.
   for (int32_t skipped = 0;; ++skipped) {
-    if (skipped >= kSearchLimit || !r.Ensure(4)) return false;
+    if (skipped > kSearchLimit || !r.Ensure(4)) return false;
     size = CheckFrame(r.Data());
     if (size > 0) break;
     if (!r.Skip(1)) return false;

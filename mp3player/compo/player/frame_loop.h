@@ -23,9 +23,10 @@ class TMPFrameLoop {
   static constexpr int32_t kSearchLimit = 4096;
 
   // Opens the audio data of `reader`, which stands at its start; the data is `audio_size` bytes
-  // long. Finds the first frame within kSearchLimit bytes, skips to it and starts the decoder on
-  // it, then past a Xing or VBRI header frame. Returns false when there is no frame the decoder
-  // can decode. `audio_size` may be TMP3Info::kUnknownSize.
+  // long. Finds the first frame within kSearchLimit bytes (one that the next frame's header
+  // confirms), skips to it and starts the decoder on it, then past a Xing, "Info" or VBRI header
+  // frame, whose byte count may end the data earlier. Returns false when there is no frame the
+  // decoder can decode. `audio_size` may be TMP3Info::kUnknownSize.
   bool Open(TMPStreamReader& reader, int32_t audio_size);
 
   // Reads and decodes the next frame into `pcm` (kMPMaxPcmBytes) and returns the PCM bytes, or
@@ -40,8 +41,9 @@ class TMPFrameLoop {
   // Forgets the header read at the reader's position (after the reader moved), keeping the
   // decoder's state.
   void ForgetFrame() { frame_size_ = 0; }
-  // Moves the reader past the next frame, searching at most kSearchLimit bytes for it; false
-  // when there is none or it does not lie whole inside the audio data. Leaves the decoder alone.
+  // Moves the reader past the next frame, crossing at most kSearchLimit bytes before it, as
+  // playback does; false when there is none or it does not lie whole inside the audio data.
+  // Leaves the decoder alone.
   bool StepOverFrame();
 
   const TMPDecodeInfo& Info() const { return info_; }
@@ -57,6 +59,8 @@ class TMPFrameLoop {
   int32_t CheckFrame(const uint8_t* bytes) const;
 
  private:
+  int32_t FindFirstFrame(int32_t available);
+  bool IsFollowedByFrame(int32_t at, int32_t length);
   bool StartDecoder(const uint8_t* bytes);
   bool SkipVbrHeader();
   int32_t SkipByte();

@@ -1,6 +1,7 @@
 // The player's properties and its open, close, play and stop operations.
 #include "mp3player/compo/player/mp3_player.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "mp3player/compo/decoder/cpu.h"
@@ -192,6 +193,7 @@ void TMP3Player::OpenSource() {
     TMPLockGuard table(seekTableLock_);
     seekTable_.assign(1, reader_.Position());
   }
+  if (seekable && vbr_.frames == 0) CountFrames();
   PostOnce(MPM_EQUALIZER);
   SetStatus(mpsStopped);
 }
@@ -221,11 +223,28 @@ void TMP3Player::ReadFirstFrame() {
   sampleRate_ = format.sample_rate;
   channels_ = format.channels;
   pcmBytesPerFrame_ = frames_.PcmBytesPerFrame();
-  frameBitrate_ = frames_.Bitrate();
-  const TMPVbrHeader& vbr = frames_.Vbr();
-  bitrate_ = vbr.found ? 0 : frameBitrate_;
-  totalPcmBytes_ = vbr.frames > 0 ? int64_t{vbr.frames - 1} * pcmBytesPerFrame_ : 0;
+  vbr_ = frames_.Vbr();
+  bitrate_ = vbr_.found && !vbr_.constant ? 0 : frames_.Bitrate();
   audioSize_ = frames_.AudioSize();
+}
+
+// Under the decoder lock. A stream without a frame count would be timed by its first frame's
+// bit rate, which is wrong for a variable one: its frame headers are walked once instead (a few
+// milliseconds for an hour from the page cache). The frame starts found make every later seek a
+// single stream seek.
+void TMP3Player::CountFrames() {
+  TMPLockGuard table(seekTableLock_);
+  const int32_t first = seekTable_.front();
+  seekTable_.clear();
+  for (int32_t start = first; frames_.StepOverFrame(); start = reader_.Position()) {
+    seekTable_.push_back(start);
+  }
+  if (seekTable_.empty()) {
+    seekTable_.push_back(first);
+  } else {
+    vbr_.frames = static_cast<uint32_t>(seekTable_.size());
+  }
+  reader_.Seek(first, 0);
 }
 
 void TMP3Player::Close() {
@@ -249,10 +268,10 @@ void TMP3Player::Close() {
   if (sourceFlags_ & kOwnsStream) delete source_;
   source_ = nullptr;
   info_.Clear();
-  bitrate_ = frameBitrate_ = channels_ = layer_ = mpegVersion_ = sampleRate_ = 0;
+  bitrate_ = channels_ = layer_ = mpegVersion_ = sampleRate_ = 0;
   pcmBytesPerFrame_ = 0;
-  totalPcmBytes_ = 0;
   audioSize_ = 0;
+  vbr_ = TMPVbrHeader();
   {
     TMPLockGuard output(outputLock_);
     playedBytes_ = 0;
@@ -357,14 +376,10 @@ void TMP3Player::SetStatus(TMP3PlayerStatus value) {
 }
 
 int64_t TMP3Player::Duration() const {
-  if (sampleRate_ > 0 && totalPcmBytes_ > 0) {
-    const int64_t ms = totalPcmBytes_ * 1000 / (int64_t{sampleRate_} * channels_ * 2);
-    if (ms <= std::numeric_limits<int32_t>::max()) return ms;
-  }
-  // A variable bit rate without a usable frame count is estimated from its first frame.
-  const int rate = bitrate_ > 0 ? bitrate_ : frameBitrate_;
-  if (rate > 0 && audioSize_ != TMP3Info::kUnknownSize) return int64_t{audioSize_} * 8000 / rate;
-  return 0;
+  if (!Opened()) return 0;
+  const int64_t audio = audioSize_ == TMP3Info::kUnknownSize ? 0 : audioSize_;
+  const int64_t ms = MPStreamDurationMs(frames_.Header(), vbr_, audio);
+  return std::min<int64_t>(ms, std::numeric_limits<int32_t>::max());
 }
 
 std::string TMP3Player::Title() const {

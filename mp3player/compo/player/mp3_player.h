@@ -191,6 +191,7 @@ class TMP3Player : private TMPMessageTarget {
   void OpenNamedStream(TMPStream* stream, uint32_t flags, const std::string& name);
   void OpenSource();
   void ReadFirstFrame();
+  void CountFrames();
   void SetStatus(TMP3PlayerStatus value);
   std::exception_ptr StopOutput();
 
@@ -230,13 +231,12 @@ class TMP3Player : private TMPMessageTarget {
   TMPFrameLoop frames_;
   std::atomic<TMP3PlayerStatus> status_{mpsStopped};
   int bitrate_ = 0;
-  int frameBitrate_ = 0;  // Of the first frame, also for a variable bit rate.
   int sampleRate_ = 0;
   int channels_ = 0;
   int layer_ = 0;
   int mpegVersion_ = 0;
-  int64_t totalPcmBytes_ = 0;
   int32_t pcmBytesPerFrame_ = 0;
+  TMPVbrHeader vbr_;  // Of the header frame; a frame count of a seekable stream's own else.
   int32_t audioSize_ = 0;   // As found at open; the decoding thread may end the data earlier.
   int32_t sourceSize_ = 0;  // Of a seekable source at open.
 

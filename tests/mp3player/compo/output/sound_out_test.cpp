@@ -242,6 +242,23 @@ TEST(TSoundOut, NotifyTicksOnlyWhileBuffersAreQueued) {
   EXPECT_LE(idle, whilePlaying + 1) << "no ticks while nothing is queued";
 }
 
+// A wait of exactly the interval is a whole interval: ticks come every 100 ms, not every 200.
+TEST(TSoundOut, NotifyTicksComeAtTheInterval) {
+  Output o;
+  std::atomic<int> ticks{0};
+  o.out.SetNotifyInterval(100);
+  o.out.SetOnNotify([&](TSoundOut*) { ++ticks; });
+  o.out.Open();
+  const int size = o.out.BufferSize();
+  const auto pcm = Pattern(static_cast<size_t>(size) * 2);
+  o.out.Write(pcm.data(), size * 2);
+  std::this_thread::sleep_for(1050ms);
+  EXPECT_GE(ticks, 8);
+  o.device.ReturnOne();
+  o.device.ReturnOne();
+  o.out.WaitAllDone();
+}
+
 TEST(TSoundOut, OpenFailureRaisesWithTheOperationAndStaysClosed) {
   Output o;
   o.device.failOpen = true;

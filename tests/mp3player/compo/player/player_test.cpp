@@ -82,7 +82,20 @@ fs::path TempPath(const std::string& name) {
   return fs::temp_directory_path() / ("korva-player-" + std::string(test->name()) + "-" + name);
 }
 
-using Player = PlayerFixture;
+class Player : public PlayerFixture {
+ protected:
+  // Plays what is open into a WAV file to its end and answers how long that lasts.
+  int64_t PlayedMs() {
+    const fs::path wav = TempPath("out.wav");
+    player.SetOutputFileName(wav.string());
+    reasons.clear();
+    player.Play();
+    if (!PumpUntil([&] { return !reasons.empty(); })) return -1;
+    const auto bytes = static_cast<int64_t>(fs::file_size(wav)) - 44;
+    fs::remove(wav);
+    return bytes * 1000 / (int64_t{player.SampleRate()} * player.Channels() * 2);
+  }
+};
 
 TEST_F(Player, OpenRefusesWhatIsNotMpegAudio) {
   const fs::path text = TempPath("text.mp3");
@@ -118,20 +131,53 @@ TEST_F(Player, StreamFactsXingHeaderAndTitle) {
   player.SetFileName(CompoData("mpeg25.mp3"));
   EXPECT_EQ(player.MPEGVersion(), 3);
 
-  // 40 frames by the Xing header, of 1152 stereo samples at 44.1 kHz.
+  // 40 frames of audio by the Xing header (LAME counts the header frame out), of 1152 stereo
+  // samples at 44.1 kHz.
   player.SetFileName(PlayerData("vbr.mp3"));
   EXPECT_EQ(player.Bitrate(), 0);
-  EXPECT_EQ(player.Duration(), 39 * 1152 * 1000 / 44100);
+  EXPECT_EQ(player.Duration(), 40 * 1152 * 1000 / 44100);
 
-  // Without a frame count the audio bytes (behind the 417-byte header frame) and the first
-  // frame's 128 kbit/s tell the length.
-  std::vector<uint8_t> bytes = ReadBytes(PlayerData("vbr.mp3"));
-  std::fill_n(bytes.begin() + 44, 4, 0);
-  TMPMemoryStream stream(bytes.data(), static_cast<int32_t>(bytes.size()));
-  player.OpenStream(&stream, TMP3Player::kSeekable);
-  EXPECT_EQ(player.Bitrate(), 0);
-  EXPECT_EQ(player.Duration(), (6479 - 417) * 8000 / 128000);
   player.Close();
+}
+
+// What the player says a file lasts is what it plays, to the millisecond: from the frame count
+// of a Xing, "Info" or VBRI header (which count the header frame out, and which is not played),
+// or from the frames it counts itself.
+TEST_F(Player, DurationIsWhatPlays) {
+  for (const std::string& file :
+       {CompoData("plain.mp3"), PlayerData("cbr_info.mp3"), CompoData("lame_tags.mp3"),
+        PlayerData("vbr.mp3"), PlayerData("vbri.mp3"), PlayerData("vbr_plain.mp3"),
+        PlayerData("tone3s.mp3"), CompoData("mpeg2.mp3"), CompoData("mpeg25.mp3"),
+        PlayerData("vbr_mpeg25.mp3"), CompoData("layer2.mp3"), CompoData("twolame_mono.mp2")}) {
+    player.SetFileName(file);
+    EXPECT_EQ(player.Duration(), PlayedMs()) << file;
+  }
+  EXPECT_TRUE(messages.empty());
+}
+
+// The Xing header's byte count ends the data: a stream appended behind it is not played.
+TEST_F(Player, AStreamAppendedBehindTheXingBytesIsNotPlayed) {
+  std::vector<uint8_t> bytes = ReadBytes(PlayerData("vbr.mp3"));
+  const std::vector<uint8_t> appended = ReadBytes(PlayerData("vbr_plain.mp3"));
+  bytes.insert(bytes.end(), appended.begin(), appended.end());
+  TTestStream stream(bytes);
+  player.OpenStream(&stream, TMP3Player::kSeekable);
+  EXPECT_EQ(player.Duration(), 40 * 1152 * 1000 / 44100);
+  EXPECT_EQ(PlayedMs(), player.Duration());
+}
+
+// Junk that looks like a 24 kHz mono header is no first frame: the next header does not follow
+// it where its length says.
+TEST_F(Player, AFalseFrameHeaderAtTheStartIsSearchedPast) {
+  std::vector<uint8_t> bytes = {0xFF, 0xF3, 0x14, 0xC0};
+  bytes.resize(100, 0);
+  const std::vector<uint8_t> real = ReadBytes(PlayerData("vbr.mp3"));
+  bytes.insert(bytes.end(), real.begin(), real.end());
+  TTestStream stream(bytes);
+  player.OpenStream(&stream, TMP3Player::kSeekable);
+  EXPECT_EQ(player.SampleRate(), 44100);
+  EXPECT_EQ(player.Channels(), 2);
+  EXPECT_EQ(player.Duration(), 40 * 1152 * 1000 / 44100);
 }
 
 TEST(VbrHeader, IsNeverReadPastTheFrame) {
@@ -246,6 +292,21 @@ TEST_F(Player, SeeksLandOnFramesAndKnownFramesNeedNoScan) {
   player.Stop();
   player.Close();
   EXPECT_TRUE(messages.empty());
+}
+
+// Seeking crosses the 4096 bytes of garbage that playback crosses.
+TEST_F(Player, SeeksCrossAGapThatPlaybackCrosses) {
+  std::vector<uint8_t> bytes = ReadBytes(PlayerData("tone3s.mp3"));
+  const std::vector<size_t> starts = FrameStarts(bytes);
+  bytes.insert(bytes.begin() + static_cast<std::ptrdiff_t>(starts[5]), 4096, 0x22);
+  TTestStream stream(bytes);
+  player.OpenStream(&stream, TMP3Player::kSeekable);
+  EXPECT_EQ(player.Duration(), static_cast<int64_t>(starts.size()) * 576 * 1000 / 22050);
+  player.Play();
+  player.Seek(2000);
+  EXPECT_GE(player.Position(), 2000);
+  EXPECT_LE(player.Position(), 2000 + 27);
+  player.Stop();
 }
 
 TEST_F(Player, AReadErrorWhilePlayingGivesOneMessageAndAFailure) {
