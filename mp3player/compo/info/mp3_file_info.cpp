@@ -1,5 +1,6 @@
 #include "mp3player/compo/info/mp3_file_info.h"
 
+#include <algorithm>
 #include <exception>
 #include <vector>
 
@@ -7,6 +8,7 @@
 #include "mp3player/compo/io/file_stream.h"
 #include "mp3player/compo/info/mp3_info.h"
 #include "mp3player/compo/info/tag_text.h"
+#include "mp3player/compo/info/vbr_header.h"
 #include "platform/files.h"
 
 namespace {
@@ -58,6 +60,15 @@ int32_t SearchStart(TMPFileStream& file) {
   }
   if (start >= file.Size()) start = 0;
   return file.Seek(static_cast<int32_t>(start), 0);
+}
+
+// The playing time from what the tag reader found in the first frame: exact from a Xing, "Info"
+// or VBRI frame count or, at a constant bit rate, from the audio bytes; an estimate when the
+// frames read change their bit rate and no header counts them. Nothing more is read for it.
+void SetDuration(const TMP3Info& tags, TMp3FileInfo& info) {
+  const TMPVbrHeader& vbr = tags.VbrHeader();
+  info.DurationMs = MPStreamDurationMs(tags.FirstHeader(), vbr, tags.DataSize());
+  info.DurationEstimated = info.DurationMs > 0 && vbr.frames == 0 && tags.BitRateVaries();
 }
 
 }  // namespace
@@ -124,7 +135,15 @@ bool ReadMp3FileInfo(const std::string& path, TMp3FileInfo& info, TMP3Info& tags
   info.Album = TrimTrailingBlanks(tags.Album());
   info.Year = TrimTrailingBlanks(tags.Year());
   info.Comment = TrimTrailingBlanks(tags.Comment());
+  SetDuration(tags, info);
   return true;
+}
+
+std::string FormatDuration(int64_t ms) {
+  const int64_t seconds = std::max<int64_t>(ms, 0) / 1000;
+  const auto two = [](int64_t n) { return (n < 10 ? "0" : "") + std::to_string(n); };
+  if (seconds < 3600) return std::to_string(seconds / 60) + ":" + two(seconds % 60);
+  return std::to_string(seconds / 3600) + ":" + two(seconds / 60 % 60) + ":" + two(seconds % 60);
 }
 
 std::string FormatGrouped(int64_t value, std::string_view separator) {

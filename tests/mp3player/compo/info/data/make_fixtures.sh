@@ -61,3 +61,21 @@ tags.add(TALB(encoding=encoding, text=[album]))
 tags.save(path, v2_version=4)
 PY
 done
+
+# A short sound (0.7 s) at a constant bit rate without and with lame's "Info" frame; a variable bit rate
+# with lame's Xing frame, the same with a VBRI header in its place, and without any header frame.
+# The sound changes every 50 ms, so that a variable bit rate changes from the first frames on.
+sox -n -r 44100 -c 2 tone.wav synth 0.05 sine 300 : synth 0.05 whitenoise vol 0.3 \
+  : synth 0.05 sine 300 : synth 0.05 whitenoise vol 0.3 repeat 9
+lame --quiet -t -b 64 tone.wav duration_cbr.mp3
+lame --quiet -b 64 tone.wav duration_info.mp3
+lame --quiet -V 4 tone.wav duration_xing.mp3
+lame --quiet -V 4 -t tone.wav duration_plain_vbr.mp3
+rm tone.wav
+# The VBRI header: byte count at +10 and frame count at +14, taken over from the Xing header
+# (frames at 44, bytes at 48 of its frame).
+cp duration_xing.mp3 duration_vbri.mp3
+dd if=/dev/zero of=duration_vbri.mp3 bs=1 seek=36 count=150 conv=notrunc status=none
+printf 'VBRI\0\1' | dd of=duration_vbri.mp3 bs=1 seek=36 conv=notrunc status=none
+dd if=duration_xing.mp3 of=duration_vbri.mp3 bs=1 skip=48 seek=46 count=4 conv=notrunc status=none
+dd if=duration_xing.mp3 of=duration_vbri.mp3 bs=1 skip=44 seek=50 count=4 conv=notrunc status=none
