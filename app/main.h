@@ -183,6 +183,7 @@ class TFormMain : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   // main_actions.cpp
@@ -199,6 +200,9 @@ class TFormMain : public QMainWindow {
   void CreateLayout();
   void ApplyFont();
   int LowerAreaHeightAtCreation() const;
+  void RaiseDefaultWidths();
+  void FitScenesAtFirstStart();
+  void RestoreWhereThePersonWas();
   void KeepLowerAreaInLimit();
   // main_file_list.cpp, main_config_view.cpp
   void CreateFileListView();
@@ -229,5 +233,11 @@ class TFormMain : public QMainWindow {
   TKorva korva_;
   int pixelsPerInch_ = 96;
   bool terminationRequested_ = false;
+  bool firstStart_ = false;  // no window bounds were stored
+  bool shown_ = false;
   bool updatingTrackBar_ = false;  // set while the player's position moves the bar
 };
+
+// The width a list column needs in the list's own font: its caption and the samples of its
+// typical content.
+int NeededColumnWidth(const QTreeWidget* list, int column, const QStringList& samples);

@@ -37,6 +37,17 @@ std::array<TStoredValue, 16> StoredValues(TKorva& s) {
            {"ConfigArtistName", &config[3]}}};
 }
 
+// Keys added after the seventeen, each its own.
+constexpr char kLastFolderKey[] = "LastFolder";
+
+std::array<TStoredValue, 5> ViewValues(TKorva& s) {
+  return {{{"UpperAreaHeight", &s.UpperAreaHeight},
+           {"FolderTreeWidth", &s.FolderTreeWidth},
+           {"FileSortColumn", &s.FileSortColumn},
+           {"FileSortMark", &s.FileSortMark},
+           {"FileDuration", &s.DurationColumnWidth}}};
+}
+
 }  // namespace
 
 TKorva DefaultSettings(const TKorvaRect& bounds, int pixelsPerInch) {
@@ -57,6 +68,9 @@ void LoadSettings(TKorva& settings, const std::string& iniFileName) {
   if (settings.VolumeStored) settings.Volume = static_cast<uint8_t>(volume & 0xFF);
   for (const TStoredValue& stored : StoredValues(settings))
     *stored.Value = ini.ReadInteger(kSection, stored.Key, *stored.Value);
+  for (const TStoredValue& stored : ViewValues(settings))
+    *stored.Value = ini.ReadInteger(kSection, stored.Key, *stored.Value);
+  settings.LastFolder = ini.ReadString(kSection, kLastFolderKey, settings.LastFolder);
 }
 
 bool SaveSettings(const TKorva& settings, const std::string& iniFileName) {
@@ -66,6 +80,10 @@ bool SaveSettings(const TKorva& settings, const std::string& iniFileName) {
     ini.WriteInteger(kSection, kVolumeKey, copy.Volume);
     for (const TStoredValue& stored : StoredValues(copy))
       ini.WriteInteger(kSection, stored.Key, *stored.Value);
+    for (const TStoredValue& stored : ViewValues(copy))
+      ini.WriteInteger(kSection, stored.Key, *stored.Value);
+    // Quoted, so that blanks at either end of a folder name survive the reading.
+    ini.WriteString(kSection, kLastFolderKey, '"' + copy.LastFolder + '"');
   } catch (const TFileError&) {
     return false;
   }
