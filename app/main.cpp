@@ -93,6 +93,7 @@ void TFormMain::ApplySettings() {
   PanelMp3FileInfo->setFixedWidth(static_cast<int>(std::lround(2.5 * pixelsPerInch_)));
   SelectConfig(0);
   UpdateSortActions();
+  ShowAppliedConfig();
   if (firstStart_) FitScenesAtFirstStart();
   RestoreWhereThePersonWas();
 }

@@ -113,8 +113,10 @@ class TFormMain : public QMainWindow {
   TFolderTreeView* TreeViewFolders = nullptr;
   QTreeWidget* ListViewFiles = nullptr;
 
-  // Status bar panel with the tag summary of the selected file.
+  // Status bar panel with the tag summary of the selected file, and the one with the
+  // configuration the game plays since the last Apply.
   QLabel* StatusPanel = nullptr;
+  QLabel* StatusPanelGame = nullptr;
 
   // Scene labels by row position (rows 0 to 70).
   std::vector<std::string> SceneNames;
@@ -172,6 +174,8 @@ class TFormMain : public QMainWindow {
 
   // Configuration editing (main_configs.cpp).
   void ActionApplyExecute();
+  // Shows in the status bar which configuration the last Apply put in force for this game.
+  void ShowAppliedConfig();
   void ActionNewConfigExecute();
   void ActionDeleteConfigExecute();
   // Assigns the selected file to the selected scenes of a user configuration.

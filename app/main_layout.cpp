@@ -272,6 +272,9 @@ void TFormMain::CreateStatusBar() {
   StatusPanel->setObjectName("StatusPanel");
   StatusPanel->setMinimumWidth(50);
   statusBar()->addWidget(StatusPanel, 1);
+  StatusPanelGame = new QLabel(statusBar());
+  StatusPanelGame->setObjectName("StatusPanelGame");
+  statusBar()->addPermanentWidget(StatusPanelGame);
   statusBar()->setSizeGripEnabled(true);
 }
 

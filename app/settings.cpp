@@ -39,6 +39,11 @@ std::array<TStoredValue, 16> StoredValues(TKorva& s) {
 
 // Keys added after the seventeen, each its own.
 constexpr char kLastFolderKey[] = "LastFolder";
+constexpr char kAppliedFolderKey[] = "AppliedMusicFolder";
+constexpr char kAppliedConfigKey[] = "AppliedConfig";
+
+// Quoted, so that blanks at either end survive the reading.
+std::string Quoted(const std::string& text) { return '"' + text + '"'; }
 
 std::array<TStoredValue, 5> ViewValues(TKorva& s) {
   return {{{"UpperAreaHeight", &s.UpperAreaHeight},
@@ -82,12 +87,28 @@ bool SaveSettings(const TKorva& settings, const std::string& iniFileName) {
       ini.WriteInteger(kSection, stored.Key, *stored.Value);
     for (const TStoredValue& stored : ViewValues(copy))
       ini.WriteInteger(kSection, stored.Key, *stored.Value);
-    // Quoted, so that blanks at either end of a folder name survive the reading.
-    ini.WriteString(kSection, kLastFolderKey, '"' + copy.LastFolder + '"');
+    ini.WriteString(kSection, kLastFolderKey, Quoted(copy.LastFolder));
   } catch (const TFileError&) {
     return false;
   }
   return true;
+}
+
+void RecordAppliedConfig(const std::string& iniFileName, const std::string& musicFolder,
+                         const std::string& name) {
+  TIniFile ini(iniFileName);
+  try {
+    ini.WriteString(kSection, kAppliedFolderKey, Quoted(musicFolder));
+    ini.WriteString(kSection, kAppliedConfigKey, Quoted(name));
+  } catch (const TFileError&) {
+    // Only the status bar's note is lost; the game has its music all the same.
+  }
+}
+
+std::string AppliedConfig(const std::string& iniFileName, const std::string& musicFolder) {
+  const TIniFile ini(iniFileName);
+  if (ini.ReadString(kSection, kAppliedFolderKey, "") != musicFolder) return {};
+  return ini.ReadString(kSection, kAppliedConfigKey, "");
 }
 
 std::vector<std::string> ReadSceneNames(const std::string& datFileName) {

@@ -51,5 +51,13 @@ void LoadSettings(TKorva& settings, const std::string& iniFileName);
 // false when the file cannot be written.
 bool SaveSettings(const TKorva& settings, const std::string& iniFileName);
 
+// What the last Apply put in force, recorded at once (not at close) so that the next start shows
+// which configuration the game plays: the game's music folder and the configuration's name
+// (kDefaultConfigName after restoring the game's own music). Keys of their own in the ini file.
+void RecordAppliedConfig(const std::string& iniFileName, const std::string& musicFolder,
+                         const std::string& name);
+// The configuration recorded for this music folder; empty when none was, or for another game.
+std::string AppliedConfig(const std::string& iniFileName, const std::string& musicFolder);
+
 // Reads the labels of rows 0 to 70 from the ".dat" file; a missing key gives an empty label.
 std::vector<std::string> ReadSceneNames(const std::string& datFileName);
