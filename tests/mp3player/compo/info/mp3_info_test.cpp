@@ -235,7 +235,7 @@ TEST(Mp3InfoTest, Id3v24FrameFlagsExtendedHeaderAndFooter) {
   const std::string body = synchsafe(6) + std::string("\x01\0", 2) + frame("TIT2", 0, long_title) +
                            frame("TPE1", 0x03, unsync) + frame("TALB", 0x08, "\x03zipped") +
                            frame("TCOM", 0x40, std::string("\x07\x03One\0Two\0", 10)) +
-                           Repeat(16, '\0');
+                           frame("TDRC", 0, std::string("\x03") + "2004-05-06") + Repeat(16, '\0');
   const std::string tag = Id3v2Tag(body, 4, 0x40 | 0x10);
   const std::string footer = "3DI" + tag.substr(3, 7);
   TMP3Info info;
@@ -246,6 +246,7 @@ TEST(Mp3InfoTest, Id3v24FrameFlagsExtendedHeaderAndFooter) {
   EXPECT_EQ(info.Artist(), "AB");
   EXPECT_EQ(info.ID3v2Info().Value("TALB"), "");  // Compressed: not read.
   EXPECT_EQ(info.ID3v2Info().Value("TCOM"), "One/Two");
+  EXPECT_EQ(info.Year(), "2004-05-06");  // the recording time stands for the year
 
   // Version 2.3 and encoding 0 stay as they were: Shift-JIS up to the first NUL.
   ReadAsPlayer(info, Id3v2Tag(Id3v2Frame("TIT2", std::string("\0\x93\xFA\0x", 5))) + Frames(1));
