@@ -227,8 +227,8 @@ std::string TMP3Info::Album() const { return Merged("ALBUM", "TALB", "IPRD"); }
 
 std::string TMP3Info::Year() const {
   // Version 2.4 has no year frame; its recording time begins with the year.
-  const bool version4 = id3v2_info_.Value("TYER").empty();
-  return Merged("YEAR", version4 ? "TDRC" : "TYER", "ICRD");
+  const bool no_year_frame = id3v2_info_.Value("TYER").empty();
+  return Merged("YEAR", no_year_frame ? "TDRC" : "TYER", "ICRD");
 }
 
 std::string TMP3Info::Comment() const { return Merged("COMMENT", "COMM", "ICMT"); }
