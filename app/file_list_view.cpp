@@ -24,7 +24,9 @@ namespace {
 
 constexpr int kNumberRole = Qt::UserRole;
 
-bool IsNumericColumn(int column) { return column >= fcSize && column <= fcDate; }
+bool IsNumericColumn(int column) {
+  return (column >= fcSize && column <= fcDate) || column == fcDuration;
+}
 
 // The column each sort action sorts by, in tag order: name, title, artist, size, date and time,
 // and the path, which the folder column sorts by.
@@ -47,6 +49,7 @@ QTreeWidgetItem* MakeItem(const TFileRow& row) {
     }
   }
   item->setTextAlignment(fcSize, Qt::AlignRight | Qt::AlignVCenter);
+  item->setTextAlignment(fcDuration, Qt::AlignRight | Qt::AlignVCenter);
   return item;
 }
 
@@ -77,7 +80,11 @@ void TFileListView::CreatePopupMenus() {
 
   PopupMenuTree = new QMenu(ctx_.Tree);
   MenuItemSearch = PopupMenuTree->addAction(ctx_.ActionSearchMp3Files->text());
-  connect(MenuItemSearch, &QAction::triggered, ctx_.ActionSearchMp3Files, &QAction::trigger);
+  // The item shows the command's key; the key itself stays the window's action's.
+  MenuItemSearch->setShortcut(ctx_.ActionSearchMp3Files->shortcut());
+  MenuItemSearch->setShortcutContext(Qt::WidgetShortcut);
+  connect(MenuItemSearch, &QAction::triggered, this,
+          [this] { emit SearchFolderRequested(PopupTreePath); });
   MenuItemExplorer = PopupMenuTree->addAction(QStringLiteral("エクスプローラーで表示(&E)"));
   connect(MenuItemExplorer, &QAction::triggered, this, &TFileListView::ShowInFileManager);
 }
@@ -89,6 +96,8 @@ void TFileListView::ConnectSignals() {
   tree->viewport()->installEventFilter(this);
   tree->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(tree, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    // The menu is about the folder under the pointer, which a right click selects.
+    if (QTreeWidgetItem* node = ctx_.Tree->itemAt(pos)) ctx_.Tree->setCurrentItem(node);
     UpdatePopupMenuTree();
     PopupMenuTree->popup(ctx_.Tree->viewport()->mapToGlobal(pos));
   });
@@ -118,7 +127,9 @@ void TFileListView::FillFileList(const std::string& folder) {
   if (!DirectoryExists(folder)) return;
   TBusyWork work(ctx_.StatusPanel);
   ResetSortMarks();
-  ctx_.List->setColumnWidth(fcFolder, 0);
+  // Hidden rather than 0 wide: a column before others cannot be narrower than the header's
+  // minimum.
+  ctx_.List->setColumnHidden(fcFolder, true);
   ctx_.List->clear();
   const std::vector<std::string> names = ListFiles(folder, "*.mp3");
   const auto progress = [&] {
@@ -134,13 +145,15 @@ void TFileListView::FillFileList(const std::string& folder) {
   UpdateSortActions();
 }
 
-void TFileListView::AddFileRow(const std::string& folder, const std::string& name) {
+void TFileListView::AddFileRow(const std::string& folder, const std::string& name,
+                               const TFileFilter* filter) {
   // The game's music folder shows only the game's own files, never the copies Apply put there.
   if (SameText(WithoutTrailingSeparator(folder), WithoutTrailingSeparator(*ctx_.MusicFolder)) &&
       ctx_.DefaultConfig->IndexOfFile(JoinPath(folder, name)) < 0) {
     return;
   }
-  pending_rows_.append(MakeItem(ReadFileRow(folder, name, *ctx_.Tags)));
+  const TFileRow row = ReadFileRow(folder, name, *ctx_.Tags);
+  if (filter == nullptr || filter->Matches(row)) pending_rows_.append(MakeItem(row));
 }
 
 void TFileListView::ShowPendingRows() {
@@ -186,6 +199,21 @@ void TFileListView::SortFiles(int column) {
   const bool ascending = IsNumericColumn(column) ? mark < 0 : mark > 0;
   list->header()->setSortIndicatorShown(true);
   list->header()->setSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
+int TFileListView::SortedColumn() const {
+  const auto it =
+      std::find_if(sort_marks_.begin(), sort_marks_.end(), [](int mark) { return mark != 0; });
+  return it == sort_marks_.end() ? -1 : static_cast<int>(it - sort_marks_.begin());
+}
+
+void TFileListView::RestoreSort(int column, int mark) {
+  if (column < 0 || column >= static_cast<int>(sort_marks_.size()) || (mark != 1 && mark != -1))
+    return;
+  // SortFiles reverses the mark it finds.
+  sort_marks_.fill(0);
+  sort_marks_[column] = -mark;
+  SortFiles(column);
 }
 
 void TFileListView::UpdateSortActions() {
@@ -246,6 +274,12 @@ void TFileListView::UpdatePopupMenuFiles() {
                                     [](QAction* action) { return action->isEnabled(); });
   MenuSort->setEnabled(sortable);
   MenuItemRemove->setEnabled(sortable);
+}
+
+std::string TFileListView::SelectedFolder() const {
+  std::string path;
+  ctx_.Tree->GetSelectedPath(path);
+  return path;
 }
 
 void TFileListView::UpdatePopupMenuTree() {

@@ -7,12 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "app/file_row.h"
+
 class IPrompts;
 class QAction;
 class QLabel;
 class QMenu;
 class QTreeWidget;
 class QTreeWidgetItem;
+class TFileFilter;
 class TFolderTreeView;
 class TKorvaConfig;
 class TMP3Info;
@@ -22,7 +25,7 @@ std::string FileListRowPath(const QTreeWidgetItem* row);
 
 // What the lower half of the main window works with; the window owns all of it.
 struct TFileListContext {
-  QTreeWidget* List = nullptr;  // the file list, with its nine columns
+  QTreeWidget* List = nullptr;  // the file list, with its fcCount columns
   TFolderTreeView* Tree = nullptr;
   QLabel* StatusPanel = nullptr;
   std::vector<QAction*> SortActions;  // the six "Files" actions, in tag order
@@ -44,11 +47,13 @@ class TFileListView : public QObject {
 
   // Shows the MP3 files of a folder; a folder that does not exist leaves the list as it is.
   void FillFileList(const std::string& folder);
-  // Shows every MP3 file below a folder, subfolders included, with each file's folder.
-  void ListFolderTree(const std::string& folder);
-  // Reads the row of one file found in a folder (the search adds its finds the same way); it
-  // shows at the next ShowPendingRows.
-  void AddFileRow(const std::string& folder, const std::string& name);
+  // Shows every MP3 file below a folder, subfolders included, with each file's folder; with a
+  // filter only the files it keeps.
+  void ListFolderTree(const std::string& folder, const TFileFilter* filter = nullptr);
+  // Reads the row of one file found in a folder (the search adds its finds the same way) and
+  // keeps it when the filter, if any, does; it shows at the next ShowPendingRows.
+  void AddFileRow(const std::string& folder, const std::string& name,
+                  const TFileFilter* filter = nullptr);
   // Puts the rows read since the last call into the list. Inserting rows one by one costs the
   // list far more than reading them, so they go in together, before the list repaints.
   void ShowPendingRows();
@@ -58,6 +63,10 @@ class TFileListView : public QObject {
   void SortFiles(int column);
   // 0 unsorted, 1 or -1 the direction of the column's last sort.
   int SortMark(int column) const { return sort_marks_.at(column); }
+  // The column the list is sorted by; -1 when it is not sorted.
+  int SortedColumn() const;
+  // Sorts by a column in the direction of a mark (1 or -1) kept from an earlier session.
+  void RestoreSort(int column, int mark);
   // Enables the "Files" actions exactly when the list has more than one row.
   void UpdateSortActions();
   // The path of the selected row's file; empty when no row is selected.
@@ -87,13 +96,17 @@ class TFileListView : public QObject {
   // Whether assigning a file is possible apart from a selected file row (scene rows selected,
   // a user configuration shown); set by the configuration view.
   std::function<bool()> CanAssignToScenes;
-  // The path of the tree node that was selected when the tree's pop-up menu last opened.
+  // The path of the tree node the tree's pop-up menu last opened on.
   std::string PopupTreePath;
+  // The folder the person means when searching from the main menu or with F3: the selected one.
+  std::string SelectedFolder() const;
 
   void UpdatePopupMenuFiles();
   void UpdatePopupMenuTree();
 
  signals:
+  // The tree's pop-up menu asks to search below the folder it opened on.
+  void SearchFolderRequested(const std::string& folder);
   // A file row was double-clicked: the window plays it.
   void FileDoubleClicked();
 
@@ -111,5 +124,5 @@ class TFileListView : public QObject {
 
   TFileListContext ctx_;
   QList<QTreeWidgetItem*> pending_rows_;
-  std::array<int, 9> sort_marks_{};
+  std::array<int, fcCount> sort_marks_{};
 };

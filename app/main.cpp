@@ -9,11 +9,14 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QScreen>
+#include <QShowEvent>
 #include <QSplitter>
 #include <QTreeWidget>
 #include <cmath>
 
 #include "app/config/startup.h"
+#include "app/file_row.h"
+#include "controls/folder_tree_view.h"
 
 namespace {
 
@@ -74,7 +77,10 @@ std::string TFormMain::SceneNamesFileName() const { return setup_.SceneLabelFile
 
 void TFormMain::LoadSettings() {
   korva_ = DefaultSettings(ToKorvaRect(geometry()), pixelsPerInch_);
+  RaiseDefaultWidths();
+  const TKorvaRect designed = korva_.WindowRect;
   ::LoadSettings(korva_, IniFileName());
+  firstStart_ = korva_.WindowRect == designed;
 }
 
 void TFormMain::ApplySettings() {
@@ -90,6 +96,8 @@ void TFormMain::ApplySettings() {
     const int width = korva_.FileColumnWidths[column];
     if (width > 0) ListViewFiles->setColumnWidth(column, width);
   }
+  if (korva_.DurationColumnWidth > 0)
+    ListViewFiles->setColumnWidth(fcDuration, korva_.DurationColumnWidth);
   for (size_t i = 0; i < kStoredConfigColumns.size(); ++i) {
     const int width = korva_.ConfigColumnWidths[i];
     if (width > 0) ListViewConfig->setColumnWidth(kStoredConfigColumns[i], width);
@@ -103,6 +111,30 @@ void TFormMain::ApplySettings() {
   PanelMp3FileInfo->setFixedWidth(static_cast<int>(std::lround(2.5 * pixelsPerInch_)));
   SelectConfig(0);
   UpdateSortActions();
+  ShowAppliedConfig();
+  if (firstStart_) FitScenesAtFirstStart();
+  RestoreWhereThePersonWas();
+}
+
+// The folder and the file list's sort of the last session.
+void TFormMain::RestoreWhereThePersonWas() {
+  if (!korva_.LastFolder.empty() && TreeViewFolders->SelectPath(korva_.LastFolder) != nullptr)
+    FileList->RestoreSort(korva_.FileSortColumn, korva_.FileSortMark);
+}
+
+// The bars of the last session. A splitter keeps the proportions of its parts when it gets its
+// size, so the stored pixels are put in once it has it, at the first showing.
+void TFormMain::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
+  const auto place = [](QSplitter* splitter, int first) {
+    const QList<int> sizes = splitter->sizes();
+    if (first <= 0 || sizes.size() != 2) return;
+    splitter->setSizes({first, std::max(sizes[0] + sizes[1] - first, 1)});
+  };
+  place(SplitterMain, korva_.UpperAreaHeight);
+  place(SplitterLower, korva_.FolderTreeWidth);
 }
 
 void TFormMain::SaveSettings() {
@@ -112,6 +144,15 @@ void TFormMain::SaveSettings() {
     korva_.FileColumnWidths[column] = ListViewFiles->columnWidth(column);
   for (size_t i = 0; i < kStoredConfigColumns.size(); ++i)
     korva_.ConfigColumnWidths[i] = ListViewConfig->columnWidth(kStoredConfigColumns[i]);
+  korva_.DurationColumnWidth = ListViewFiles->columnWidth(fcDuration);
+  // A window never shown has no bars of its own; the stored ones stay.
+  if (shown_) {
+    korva_.UpperAreaHeight = SplitterMain->sizes().value(0);
+    korva_.FolderTreeWidth = SplitterLower->sizes().value(0);
+  }
+  korva_.LastFolder = FileList->SelectedFolder();
+  korva_.FileSortColumn = FileList->SortedColumn();
+  korva_.FileSortMark = FileList->SortMark(std::max(korva_.FileSortColumn, 0));
   ::SaveSettings(korva_, IniFileName());
 }
 

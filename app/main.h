@@ -117,8 +117,10 @@ class TFormMain : public QMainWindow {
   TFolderTreeView* TreeViewFolders = nullptr;
   QTreeWidget* ListViewFiles = nullptr;
 
-  // Status bar panel with the tag summary of the selected file.
+  // Status bar panel with the tag summary of the selected file, and the one with the
+  // configuration the game plays since the last Apply.
   QLabel* StatusPanel = nullptr;
+  QLabel* StatusPanelGame = nullptr;
 
   // Scene labels by row position (rows 0 to 70).
   std::vector<std::string> SceneNames;
@@ -176,6 +178,8 @@ class TFormMain : public QMainWindow {
 
   // Configuration editing (main_configs.cpp).
   void ActionApplyExecute();
+  // Shows in the status bar which configuration the last Apply put in force for this game.
+  void ShowAppliedConfig();
   void ActionNewConfigExecute();
   void ActionDeleteConfigExecute();
   // Assigns the selected file to the selected scenes of a user configuration.
@@ -192,6 +196,7 @@ class TFormMain : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   // main_actions.cpp
@@ -208,6 +213,9 @@ class TFormMain : public QMainWindow {
   void CreateLayout();
   void ApplyFont();
   int LowerAreaHeightAtCreation() const;
+  void RaiseDefaultWidths();
+  void FitScenesAtFirstStart();
+  void RestoreWhereThePersonWas();
   void KeepLowerAreaInLimit();
   // main_file_list.cpp, main_config_view.cpp
   void CreateFileListView();
@@ -240,6 +248,12 @@ class TFormMain : public QMainWindow {
   TKorva korva_;
   int pixelsPerInch_ = 96;
   bool terminationRequested_ = false;
+  bool firstStart_ = false;  // no window bounds were stored
+  bool shown_ = false;
   bool updatingTrackBar_ = false;  // set while the player's position moves the bar
   QElapsedTimer previewStarted_;   // since the last Play of a preview
 };
+
+// The width a list column needs in the list's own font: its caption and the samples of its
+// typical content.
+int NeededColumnWidth(const QTreeWidget* list, int column, const QStringList& samples);

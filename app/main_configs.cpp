@@ -2,6 +2,7 @@
 // assigning files to scenes, returning scenes to the game's music, and applying.
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QSignalBlocker>
 #include <QTreeWidget>
 #include <algorithm>
@@ -62,7 +63,15 @@ void TFormMain::ActionApplyExecute() {
   if (ComboBoxConfigs->currentIndex() < 0) return;
   const std::string name =
       IsDefaultSelected() ? kDefaultConfigName : ToStd(ComboBoxConfigs->currentText());
-  ApplyConfig(name, DefaultConfig, UserConfig, MusicFolder(), Prompts());
+  if (!ApplyConfig(name, DefaultConfig, UserConfig, MusicFolder(), Prompts())) return;
+  RecordAppliedConfig(IniFileName(), MusicFolder(), name);
+  ShowAppliedConfig();
+}
+
+void TFormMain::ShowAppliedConfig() {
+  const std::string name = AppliedConfig(IniFileName(), MusicFolder());
+  StatusPanelGame->setText(
+      name.empty() ? QString() : QStringLiteral("ゲームの設定: ") + QString::fromStdString(name));
 }
 
 void TFormMain::ActionNewConfigExecute() {

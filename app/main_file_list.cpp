@@ -1,5 +1,6 @@
 // The lower area: the folder tree and the file list beside it.
 #include <QAction>
+#include <QHeaderView>
 #include <QVBoxLayout>
 
 #include "app/main.h"
@@ -19,6 +20,10 @@ void TFormMain::CreateFileListView() {
   TreeViewFolders->setIndentation(kTreeIndent);
   // A click on a folder already opens and closes it; a double click would undo that.
   TreeViewFolders->setExpandsOnDoubleClick(false);
+  // A deep folder's name is shown whole and the tree scrolls sideways, rather than "…".
+  TreeViewFolders->header()->setStretchLastSection(false);
+  TreeViewFolders->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+  TreeViewFolders->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   TreeViewFolders->SetDriveTypes({dtNoDrive, dtFixed, dtCDROM});
   TreeViewFolders->LoadDrives(TreeViewFolders->DriveTypes());
   PanelFolderTreeLayout->addWidget(TreeViewFolders);
@@ -37,7 +42,10 @@ void TFormMain::CreateFileListView() {
   FileList = std::make_unique<TFileListView>(context);
   connect(FileList->MenuItemAssign, &QAction::triggered, this, &TFormMain::AssignSelectedFile);
   connect(ActionSearchMp3Files, &QAction::triggered, this,
-          [this] { SearchMp3Files(this, *FileList, Prompts()); });
+          [this] { SearchMp3Files(this, *FileList, Prompts(), FileList->SelectedFolder()); });
+  connect(
+      FileList.get(), &TFileListView::SearchFolderRequested, this,
+      [this](const std::string& folder) { SearchMp3Files(this, *FileList, Prompts(), folder); });
 }
 
 void TFormMain::UpdateSortActions() { FileList->UpdateSortActions(); }

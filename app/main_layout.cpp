@@ -1,12 +1,14 @@
 // The main window's widgets and their arrangement: tool bar, the two areas split by a bar, the
 // lists with their columns, the status bar, and the rules that keep the areas in bounds.
 #include <QComboBox>
+#include <QDateTime>
 #include <QFont>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -16,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "app/file_drag.h"
+#include "app/file_row.h"
 #include "app/main.h"
 #include "app/window_font.h"
 #include "controls/seek_track_bar.h"
@@ -28,29 +31,43 @@ constexpr int kTreeFilesSplitterWidth = 2;
 constexpr int kTreeFilesMinimum = 64;
 constexpr int kDesignedTreeWidth = 161;
 
+// The space a list cell adds around its text.
+constexpr int kCellPadding = 16;
+
 struct TColumn {
   const char* Caption;
-  int Width;  // 0: as wide as the caption
+  int Width;                // 0: as wide as the caption
+  const char* Sample;       // typical content, which the column must show whole at first start
+  bool DateSample = false;  // the typical content is a date and time in the locale's form
 };
 
 // Scene list columns: 場面, ループ, ファイル, 曲名, アーティスト, フルパス.
-constexpr std::array<TColumn, 6> kConfigColumns = {{{"場面", 40},
-                                                    {"ループ", 0},
-                                                    {"ファイル", 40},
-                                                    {"曲名", 40},
-                                                    {"アーティスト", 40},
-                                                    {"フルパス", 0}}};
+constexpr std::array<TColumn, 6> kConfigColumns = {{{"場面", 40, ""},
+                                                    {"ループ", 0, "はい"},
+                                                    {"ファイル", 40, ""},
+                                                    {"曲名", 40, ""},
+                                                    {"アーティスト", 40, ""},
+                                                    {"フルパス", 0, ""}}};
 
-// File list columns: ファイル名 ... フォルダ.
-constexpr std::array<TColumn, 9> kFileColumns = {{{"ファイル名", 160},
-                                                  {"曲名", 40},
-                                                  {"アーティスト", 40},
-                                                  {"サイズ", 96},
-                                                  {"kBit", 40},
-                                                  {"Hz", 40},
-                                                  {"チャンネル", 40},
-                                                  {"日付", 96},
-                                                  {"フォルダ", 40}}};
+// File list columns: ファイル名 ... フォルダ, then the playing time.
+constexpr std::array<TColumn, fcCount> kFileColumns = {{{"ファイル名", 160, ""},
+                                                        {"曲名", 40, ""},
+                                                        {"アーティスト", 40, ""},
+                                                        {"サイズ", 96, "99,999 KB"},
+                                                        {"kBit", 40, "320"},
+                                                        {"Hz", 40, "44,100"},
+                                                        {"チャンネル", 40, "ステレオ"},
+                                                        {"日付", 96, "", true},
+                                                        {"フォルダ", 40, ""},
+                                                        {"演奏時間", 40, "約59:59"}}};
+
+QStringList ColumnSamples(const TColumn& column) {
+  QStringList samples;
+  if (*column.Sample != '\0') samples << QString::fromUtf8(column.Sample);
+  if (column.DateSample)
+    samples << FormatFileDate(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59)));
+  return samples;
+}
 
 // A report-style list: one line per row, no tree decoration, read-only.
 template <typename TList, size_t N>
@@ -69,9 +86,10 @@ TList* CreateReportList(QWidget* parent, const std::array<TColumn, N>& columns) 
   list->header()->setStretchLastSection(false);
   list->header()->setSectionResizeMode(QHeaderView::Interactive);
   for (size_t i = 0; i < N; ++i) {
-    const int width = columns[i].Width > 0 ? columns[i].Width
-                                           : list->header()->sectionSizeHint(static_cast<int>(i));
-    list->setColumnWidth(static_cast<int>(i), width);
+    const int column = static_cast<int>(i);
+    const QStringList samples = ColumnSamples(columns[i]);
+    list->setColumnWidth(column,
+                         std::max(columns[i].Width, NeededColumnWidth(list, column, samples)));
   }
   return list;
 }
@@ -89,6 +107,53 @@ QLabel* CreateReadout(QWidget* parent, int width, const QFont& font) {
 }
 
 }  // namespace
+
+int NeededColumnWidth(const QTreeWidget* list, int column, const QStringList& samples) {
+  int width = list->header()->sectionSizeHint(column);
+  for (const QString& sample : samples)
+    width = std::max(width, list->fontMetrics().horizontalAdvance(sample) + kCellPadding);
+  return width;
+}
+
+// The widths of a first start, in pixels per inch, are a floor: a larger font needs more.
+void TFormMain::RaiseDefaultWidths() {
+  for (int column = 0; column < static_cast<int>(korva_.FileColumnWidths.size()); ++column) {
+    int& width = korva_.FileColumnWidths[column];
+    if (width > 0)
+      width = std::max(
+          width, NeededColumnWidth(ListViewFiles, column, ColumnSamples(kFileColumns[column])));
+  }
+  QStringList labels;
+  for (const std::string& label : SceneNames) labels << QString::fromStdString(label);
+  for (size_t i = 0; i < kStoredConfigColumns.size(); ++i) {
+    const int column = kStoredConfigColumns[i];
+    const QStringList samples = column == 0 ? labels : QStringList();
+    korva_.ConfigColumnWidths[i] =
+        std::max(korva_.ConfigColumnWidths[i], NeededColumnWidth(ListViewConfig, column, samples));
+  }
+}
+
+// At first start the window grows (within the screen) until the scene list shows every scene
+// of a small table such as the demo game's; the lower area keeps its half.
+void TFormMain::FitScenesAtFirstStart() {
+  const int rows = ListViewConfig->topLevelItemCount();
+  if (rows == 0) return;
+  const int frame = 2 * ListViewConfig->frameWidth();
+  const int list = ListViewConfig->header()->sizeHint().height() +
+                   rows * ListViewConfig->sizeHintForRow(0) + frame +
+                   style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  const int upper =
+      list + ComboBoxConfigs->sizeHint().height() + 2 * 5 + 2 * 2 + PanelUpper->layout()->spacing();
+  const int lower = LowerAreaHeightAtCreation();
+  if (upper <= lower) return;
+  const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect();
+  const int limit = screen.isValid() ? screen.height() - (frameGeometry().height() - height())
+                                     : height() + upper - lower;
+  const int wanted = height() + upper - lower;
+  const int grown = std::min(wanted, std::max(height(), limit));
+  resize(width(), grown);
+  SplitterMain->setSizes({upper - (wanted - grown), lower});
+}
 
 void TFormMain::CreateToolBar() {
   ToolBarMain = addToolBar(QString());
@@ -192,7 +257,8 @@ void TFormMain::CreateLowerArea() {
   ListViewFiles->setMinimumWidth(kTreeFilesMinimum);
   ListViewFiles->setSelectionMode(QAbstractItemView::SingleSelection);
   ListViewFiles->header()->setSectionsClickable(true);
-  ListViewFiles->headerItem()->setTextAlignment(3, Qt::AlignRight | Qt::AlignVCenter);
+  ListViewFiles->headerItem()->setTextAlignment(fcSize, Qt::AlignRight | Qt::AlignVCenter);
+  ListViewFiles->headerItem()->setTextAlignment(fcDuration, Qt::AlignRight | Qt::AlignVCenter);
   ListViewFiles->setContextMenuPolicy(Qt::CustomContextMenu);
   ListViewFiles->installEventFilter(this);
 
@@ -207,6 +273,9 @@ void TFormMain::CreateStatusBar() {
   StatusPanel->setObjectName("StatusPanel");
   StatusPanel->setMinimumWidth(50);
   statusBar()->addWidget(StatusPanel, 1);
+  StatusPanelGame = new QLabel(statusBar());
+  StatusPanelGame->setObjectName("StatusPanelGame");
+  statusBar()->addPermanentWidget(StatusPanelGame);
   statusBar()->setSizeGripEnabled(true);
 }
 

@@ -38,6 +38,22 @@ std::array<TStoredValue, 16> StoredValues(TKorva& s) {
            {"ConfigArtistName", &config[3]}}};
 }
 
+// Keys added after the seventeen, each its own.
+constexpr char kLastFolderKey[] = "LastFolder";
+constexpr char kAppliedFolderKey[] = "AppliedMusicFolder";
+constexpr char kAppliedConfigKey[] = "AppliedConfig";
+
+// Quoted, so that blanks at either end survive the reading.
+std::string Quoted(const std::string& text) { return '"' + text + '"'; }
+
+std::array<TStoredValue, 5> ViewValues(TKorva& s) {
+  return {{{"UpperAreaHeight", &s.UpperAreaHeight},
+           {"FolderTreeWidth", &s.FolderTreeWidth},
+           {"FileSortColumn", &s.FileSortColumn},
+           {"FileSortMark", &s.FileSortMark},
+           {"FileDuration", &s.DurationColumnWidth}}};
+}
+
 }  // namespace
 
 TKorva DefaultSettings(const TKorvaRect& bounds, int pixelsPerInch) {
@@ -58,6 +74,9 @@ void LoadSettings(TKorva& settings, const std::string& iniFileName) {
   if (settings.VolumeStored) settings.Volume = static_cast<uint8_t>(volume & 0xFF);
   for (const TStoredValue& stored : StoredValues(settings))
     *stored.Value = ini.ReadInteger(kSection, stored.Key, *stored.Value);
+  for (const TStoredValue& stored : ViewValues(settings))
+    *stored.Value = ini.ReadInteger(kSection, stored.Key, *stored.Value);
+  settings.LastFolder = ini.ReadString(kSection, kLastFolderKey, settings.LastFolder);
 }
 
 TKorvaRect FitOnScreen(const TKorvaRect& stored, const TKorvaRect& screen, int minWidth,
@@ -84,10 +103,30 @@ bool SaveSettings(const TKorva& settings, const std::string& iniFileName) {
     ini.WriteInteger(kSection, kVolumeKey, copy.Volume);
     for (const TStoredValue& stored : StoredValues(copy))
       ini.WriteInteger(kSection, stored.Key, *stored.Value);
+    for (const TStoredValue& stored : ViewValues(copy))
+      ini.WriteInteger(kSection, stored.Key, *stored.Value);
+    ini.WriteString(kSection, kLastFolderKey, Quoted(copy.LastFolder));
   } catch (const TFileError&) {
     return false;
   }
   return true;
+}
+
+void RecordAppliedConfig(const std::string& iniFileName, const std::string& musicFolder,
+                         const std::string& name) {
+  TIniFile ini(iniFileName);
+  try {
+    ini.WriteString(kSection, kAppliedFolderKey, Quoted(musicFolder));
+    ini.WriteString(kSection, kAppliedConfigKey, Quoted(name));
+  } catch (const TFileError&) {
+    // Only the status bar's note is lost; the game has its music all the same.
+  }
+}
+
+std::string AppliedConfig(const std::string& iniFileName, const std::string& musicFolder) {
+  const TIniFile ini(iniFileName);
+  if (ini.ReadString(kSection, kAppliedFolderKey, "") != musicFolder) return {};
+  return ini.ReadString(kSection, kAppliedConfigKey, "");
 }
 
 std::vector<std::string> ReadSceneNames(const std::string& datFileName) {

@@ -25,6 +25,13 @@ struct TKorva {
   // The ini file held a volume: its 0 is a muted preview, while without the key the player keeps
   // its own initial volume.
   bool VolumeStored = false;
+  // Where the person was, kept in keys of their own after the seventeen above.
+  std::string LastFolder;           // the folder selected in the tree
+  int32_t UpperAreaHeight = 0;      // the bar between the two areas; 0: halves as at first start
+  int32_t FolderTreeWidth = 0;      // the bar between tree and file list; 0: as designed
+  int32_t FileSortColumn = -1;      // the file list's sort; -1: none
+  int32_t FileSortMark = 0;         // 1 or -1: the direction of that sort
+  int32_t DurationColumnWidth = 0;  // the file list's playing-time column; 0: as designed
 };
 
 // The scene list columns whose widths are stored, in the order of ConfigColumnWidths.
@@ -36,8 +43,8 @@ inline constexpr int kSceneNameCount = 71;
 // widths scaled to the screen's pixels per inch.
 TKorva DefaultSettings(const TKorvaRect& bounds, int pixelsPerInch);
 
-// Reads the seventeen keys of section "DEFAULT"; a missing key, or a missing or unreadable file,
-// keeps the value already in settings.
+// Reads the keys of section "DEFAULT"; a missing key, or a missing or unreadable file, keeps the
+// value already in settings.
 void LoadSettings(TKorva& settings, const std::string& iniFileName);
 
 // Stored window bounds made safe to show on a screen whose area is given: the size at least the
@@ -46,8 +53,17 @@ void LoadSettings(TKorva& settings, const std::string& iniFileName);
 TKorvaRect FitOnScreen(const TKorvaRect& stored, const TKorvaRect& screen, int minWidth,
                        int minHeight);
 
-// Writes the seventeen keys in their fixed order. Returns false when the file cannot be written.
+// Writes the seventeen keys in their fixed order, then the keys of where the person was. Returns
+// false when the file cannot be written.
 bool SaveSettings(const TKorva& settings, const std::string& iniFileName);
+
+// What the last Apply put in force, recorded at once (not at close) so that the next start shows
+// which configuration the game plays: the game's music folder and the configuration's name
+// (kDefaultConfigName after restoring the game's own music). Keys of their own in the ini file.
+void RecordAppliedConfig(const std::string& iniFileName, const std::string& musicFolder,
+                         const std::string& name);
+// The configuration recorded for this music folder; empty when none was, or for another game.
+std::string AppliedConfig(const std::string& iniFileName, const std::string& musicFolder);
 
 // Reads the labels of rows 0 to 70 from the ".dat" file; a missing key gives an empty label.
 std::vector<std::string> ReadSceneNames(const std::string& datFileName);

@@ -60,8 +60,9 @@ bool FileDelete(const std::string& path);
 bool FileSetAttr(const std::string& path, unsigned attributes);
 
 // The names (not paths) of the regular files in a folder whose names match the wildcard pattern
-// ('*' any run of characters, '?' one character), compared without regard to letter case, in the
-// order the file system returns them. An unreadable folder gives an empty list.
+// ('*' any run of characters, '?' one character), compared without regard to letter case, in
+// name order (SortNames), whatever order the file system keeps. An unreadable folder gives an
+// empty list.
 std::vector<std::string> ListFiles(const std::string& folder, std::string_view pattern);
 
 // The names of every entry in a folder: files, folders, links (dangling ones too) and the rest;

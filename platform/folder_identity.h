@@ -16,7 +16,12 @@ struct TFolderId {
 // The identity of a folder (a link is followed); false when it cannot be had.
 bool GetFolderId(const std::string& folder, TFolderId& id);
 
-// The names of a folder's subfolders, links to folders included, in the order the file system
-// returns them. Entries are told apart by their directory entry type or their status, never by
-// opening them, so a named pipe or a device cannot block the caller. An unreadable folder has none.
+// The names of a folder's subfolders, links to folders included, in name order (SortNames).
+// Entries are told apart by their directory entry type or their status, never by opening them, so
+// a named pipe or a device cannot block the caller. An unreadable folder has none.
 std::vector<std::string> ListSubfolderNames(const std::string& folder);
+
+// True for a folder of the system's pseudo file systems (/proc, /sys, /dev, also when reached
+// through a link such as a Wine prefix's drive Z:). They hold no music, but endless trees and
+// paths such as /proc/self/... that name something else in the next process; a walk stays out.
+bool IsSystemFolder(const std::string& folder);

@@ -1,5 +1,7 @@
 #include "platform/text_compare.h"
 
+#include <algorithm>
+
 #include "platform/utf8.h"
 
 namespace {
@@ -58,4 +60,12 @@ bool MatchesWildcard(std::string_view name, std::string_view pattern) {
   }
   while (pi < p.size() && p[pi] == U'*') ++pi;
   return pi == p.size();
+}
+
+void SortNames(std::vector<std::string>& names) {
+  std::vector<std::pair<std::u32string, std::string>> keyed;
+  keyed.reserve(names.size());
+  for (std::string& name : names) keyed.emplace_back(FoldedCodePoints(name), std::move(name));
+  std::sort(keyed.begin(), keyed.end());
+  for (size_t i = 0; i < names.size(); ++i) names[i] = std::move(keyed[i].second);
 }

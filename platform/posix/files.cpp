@@ -254,6 +254,7 @@ std::vector<std::string> ListFiles(const std::string& folder, std::string_view p
     }
   }
   closedir(dir);
+  SortNames(names);
   return names;
 }
 

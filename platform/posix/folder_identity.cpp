@@ -1,9 +1,12 @@
 #include "platform/folder_identity.h"
 
 #include <dirent.h>
+#include <limits.h>
+#include <stdlib.h>
 #include <sys/stat.h>
 
 #include "platform/files.h"
+#include "platform/text_compare.h"
 
 bool GetFolderId(const std::string& folder, TFolderId& id) {
   struct stat st;
@@ -28,5 +31,17 @@ std::vector<std::string> ListSubfolderNames(const std::string& folder) {
     if (is_folder) names.push_back(name);
   }
   closedir(dir);
+  SortNames(names);
   return names;
+}
+
+bool IsSystemFolder(const std::string& folder) {
+  char resolved[PATH_MAX];
+  if (realpath(folder.c_str(), resolved) == nullptr) return false;
+  const std::string_view path(resolved);
+  for (const std::string_view system : {"/proc", "/sys", "/dev"}) {
+    if (path.starts_with(system) && (path.size() == system.size() || path[system.size()] == '/'))
+      return true;
+  }
+  return false;
 }

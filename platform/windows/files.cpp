@@ -178,6 +178,7 @@ std::vector<std::string> ListFiles(const std::string& folder, std::string_view p
     if (MatchesWildcard(name, pattern)) names.push_back(name);
   } while (FindNextFileW(find, &data));
   FindClose(find);
+  SortNames(names);
   return names;
 }
 

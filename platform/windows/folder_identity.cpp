@@ -1,6 +1,7 @@
 #include "platform/folder_identity.h"
 
 #include "platform/files.h"
+#include "platform/text_compare.h"
 #include "platform/windows/wide.h"
 
 bool GetFolderId(const std::string& folder, TFolderId& id) {
@@ -33,5 +34,9 @@ std::vector<std::string> ListSubfolderNames(const std::string& folder) {
     if (name != "." && name != "..") names.push_back(name);
   } while (FindNextFileW(find, &data));
   FindClose(find);
+  SortNames(names);
   return names;
 }
+
+// Windows has no pseudo file systems in its folder tree.
+bool IsSystemFolder(const std::string&) { return false; }

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QLabel>
 #include <QTreeWidget>
 #include <map>
 
@@ -79,9 +80,16 @@ TEST_F(ApplyDemoTest, ApplyingTwiceAndRestoringTheDefaultLeavesTheFolderAsBefore
   Apply();
   EXPECT_EQ(Snapshot(game_.MusicFolder()), afterFirst);
 
+  // After a restart the status bar still says which configuration the game plays.
+  EXPECT_EQ(form_->StatusPanelGame->text(), "ゲームの設定: デモ");
+  form_->close();
+  form_ = game_.NewForm();
+  EXPECT_EQ(form_->StatusPanelGame->text(), "ゲームの設定: デモ");
+
   form_->SelectConfig(0);
   Apply();
   EXPECT_EQ(game_.Prompts.Questions.back().Text, "「<標準>」を適用します");
+  EXPECT_EQ(form_->StatusPanelGame->text(), "ゲームの設定: <標準>");
   EXPECT_TRUE(game_.Prompts.Messages.empty());
   EXPECT_EQ(Snapshot(game_.MusicFolder()), before);
 }
@@ -94,6 +102,7 @@ TEST_F(ApplyDemoTest, ACancelledConfirmationChangesNothing) {
   form_->ActionApply->trigger();
   EXPECT_EQ(Snapshot(game_.MusicFolder()), before);
   EXPECT_EQ(game_.Prompts.BusyCount, 0);
+  EXPECT_EQ(form_->StatusPanelGame->text(), "");  // nothing was applied
   // The shown configuration was saved before the question.
   EXPECT_NE(TGameFolder::ReadFile(game_.Path("prog/demo.m3u")).find("sakura.mp3"),
             std::string::npos);

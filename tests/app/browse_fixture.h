@@ -35,7 +35,7 @@ class BrowseTest : public testing::Test {
     std::filesystem::create_directories(home_);
     setenv("HOME", home_.c_str(), 1);
 
-    files_.setColumnCount(9);
+    files_.setColumnCount(fcCount);
     scenes_.setColumnCount(6);
     scenes_.setSelectionMode(QAbstractItemView::ExtendedSelection);
     for (int tag = 0; tag < 6; ++tag) {
@@ -52,6 +52,7 @@ class BrowseTest : public testing::Test {
     for (auto& action : sort_actions_) files.SortActions.push_back(action.get());
     files.ActionPlayMp3 = &play_;
     files.ActionUpdateTree = &update_tree_;
+    search_.setShortcut(QKeySequence(Qt::Key_F3));  // as the window creates it
     files.ActionSearchMp3Files = &search_;
     files.MusicFolder = &music_folder_;
     files.DefaultConfig = &default_config_;

@@ -48,6 +48,10 @@ TEST_F(FileListViewTest, ListsTheMp3FilesOfAFolderWithTagsAndStreamFacts) {
   EXPECT_EQ(files_.topLevelItem(alpha)->text(fcFolder).toStdString(), Path("music"));
   EXPECT_FALSE(files_.topLevelItem(alpha)->text(fcDate).isEmpty());
   EXPECT_GT(Number(files_, alpha, fcDate), 0);
+  // 0.2 s of sound: the time column shows whole seconds, sorts by milliseconds, right-aligned.
+  EXPECT_EQ(files_.topLevelItem(alpha)->text(fcDuration), "0:00");
+  EXPECT_GT(Number(files_, alpha, fcDuration), 150);
+  EXPECT_EQ(files_.topLevelItem(alpha)->textAlignment(fcDuration) & Qt::AlignRight, Qt::AlignRight);
 
   EXPECT_EQ(files_.topLevelItem(beta)->text(fcSampleRate), "22,050");
   EXPECT_EQ(files_.topLevelItem(beta)->text(fcChannels), "モノラル");

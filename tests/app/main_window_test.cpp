@@ -138,7 +138,7 @@ TEST_F(MainWindowTest, ListsHaveTheirColumnsAndViewModes) {
   EXPECT_FALSE(form_->ListViewConfig->header()->sectionsClickable());
   EXPECT_EQ(HeaderCaptions(form_->ListViewFiles),
             QStringList({"ファイル名", "曲名", "アーティスト", "サイズ", "kBit", "Hz", "チャンネル",
-                         "日付", "フォルダ"}));
+                         "日付", "フォルダ", "演奏時間"}));
   EXPECT_EQ(form_->ListViewFiles->selectionMode(), QAbstractItemView::SingleSelection);
   EXPECT_TRUE(form_->ListViewFiles->header()->sectionsClickable());
 }

@@ -13,14 +13,16 @@
 #include "platform/files.h"
 #include "tests/app/browse_fixture.h"
 #include "tests/app/config/fake_prompts.h"
+#include "tests/platform/scoped_env.h"
 
 namespace {
 
 class SearchTest : public BrowseTest {
  protected:
-  // Runs the search command, answering its dialog with the folder (or cancelling it), and
-  // returns the folder the dialog proposed.
-  QString Search(const std::string* folder) {
+  // Runs the search command, answering its dialog with the folder and the filter (or cancelling
+  // it), and returns the folder the dialog proposed.
+  QString Search(const std::string* folder, const QString& filter = {},
+                 const std::string& proposal = {}) {
     QString proposed;
     QTimer::singleShot(0, [&] {
       auto* dialog = qobject_cast<TFormSearchDialog*>(QApplication::activeModalWidget());
@@ -31,10 +33,24 @@ class SearchTest : public BrowseTest {
         return;
       }
       dialog->EditFolder->setText(QString::fromStdString(*folder));
+      dialog->EditFilter->setText(filter);
       dialog->ButtonOk->click();
     });
-    SearchMp3Files(nullptr, *file_list_, prompts_);
+    SearchMp3Files(nullptr, *file_list_, prompts_, proposal);
     return proposed;
+  }
+
+  // The listed files as paths below the home folder, in list order.
+  QStringList Found() const {
+    QStringList found;
+    for (int row = 0; row < files_.topLevelItemCount(); ++row) {
+      const QTreeWidgetItem* item = files_.topLevelItem(row);
+      found << QString::fromStdString(
+          std::filesystem::relative(
+              JoinPath(item->text(fcFolder).toStdString(), item->text(fcName).toStdString()), home_)
+              .generic_string());
+    }
+    return found;
   }
 
   TFakePrompts prompts_;
@@ -49,16 +65,11 @@ TEST_F(SearchTest, ListsEveryMp3FileBelowTheFolderWithItsFolder) {
 
   const std::string folder = Path("music") + "/";
   Search(&folder);
-  QStringList found;
-  for (int row = 0; row < files_.topLevelItemCount(); ++row) {
-    const QTreeWidgetItem* item = files_.topLevelItem(row);
-    found << QString::fromStdString(
-        std::filesystem::relative(
-            JoinPath(item->text(fcFolder).toStdString(), item->text(fcName).toStdString()), home_)
-            .string());
-  }
-  found.sort();
-  EXPECT_EQ(found, QStringList({"music/a.MP3", "music/b.mp3", "music/live/1999/d.mp3"}));
+  // Depth first in name order: the folder "live" comes between b.mp3 and z.mp3.
+  CopyFixture("beta.mp3", "music/z.mp3");
+  Search(&folder);
+  EXPECT_EQ(Found(),
+            QStringList({"music/a.MP3", "music/b.mp3", "music/live/1999/d.mp3", "music/z.mp3"}));
   EXPECT_GT(files_.columnWidth(fcFolder), 0);
   EXPECT_TRUE(sort_actions_[0]->isEnabled());
   EXPECT_TRUE(prompts_.Messages.empty());
@@ -84,19 +95,54 @@ TEST_F(SearchTest, AMissingFolderOrACancelledDialogLeavesTheListAlone) {
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
-TEST_F(SearchTest, TheDialogProposesTheContextMenusFolderWhileItsNodeIsInTheTree) {
+TEST_F(SearchTest, TheContextMenuSearchesItsFolderAndTheMenuTheSelectedOne) {
   std::filesystem::create_directories(Path("first"));
   std::filesystem::create_directories(Path("second"));
+  std::string requested;
+  QObject::connect(file_list_.get(), &TFileListView::SearchFolderRequested,
+                   [&](const std::string& folder) { requested = folder; });
   tree_->SelectPath(Path("first"));
   file_list_->UpdatePopupMenuTree();  // the context menu opens on "first"
   EXPECT_TRUE(file_list_->MenuItemSearch->isEnabled());
-  tree_->SelectPath(Path("second"));
-  EXPECT_EQ(Search(nullptr).toStdString(), Path("first"));
+  EXPECT_EQ(file_list_->MenuItemSearch->shortcut(), QKeySequence(Qt::Key_F3));
+  file_list_->MenuItemSearch->trigger();
+  EXPECT_EQ(requested, Path("first"));
 
-  std::filesystem::remove(Path("first"));
-  tree_->RefreshAll();
-  EXPECT_EQ(Search(nullptr).toStdString(), Path("second"));
+  // Later, from the main menu or F3, the folder selected since then is the one meant.
+  tree_->SelectPath(Path("second"));
+  EXPECT_EQ(file_list_->SelectedFolder(), Path("second"));
+  EXPECT_EQ(Search(nullptr, {}, file_list_->SelectedFolder()).toStdString(), Path("second"));
 }
+
+TEST_F(SearchTest, TheFilterKeepsFilesByNameTitleArtistOrAlbumAndTildeIsHome) {
+  CopyFixture("alpha.mp3", "music/one.mp3");      // title Alpha, album "Album A"
+  CopyFixture("beta.mp3", "music/ﾃｽﾄ.mp3");       // half-width katakana in the name
+  CopyFixture("gamma.mp3", "music/sub/two.mp3");  // title Gamma, artist "Artist C"
+  const std::string music = "~/music";
+  Search(&music, QStringLiteral("ＡＬＢＵＭ　ａ"));  // full-width, other case
+  EXPECT_EQ(Found(), QStringList({"music/one.mp3"}));
+  Search(&music, QStringLiteral("テスト"));
+  EXPECT_EQ(Found(), QStringList({"music/ﾃｽﾄ.mp3"}));
+  Search(&music, QStringLiteral("artist c"));
+  EXPECT_EQ(Found(), QStringList({"music/sub/two.mp3"}));
+  Search(&music, QStringLiteral("nothing like it"));
+  EXPECT_EQ(Found(), QStringList());
+  EXPECT_TRUE(prompts_.Messages.empty());
+}
+
+#ifndef _WIN32  // Windows paths are local there.
+TEST_F(SearchTest, WindowsPathsOfTheWinePrefixNameItsDrives) {
+  // Wine keeps a link per drive letter; the game's folders are typed as Windows shows them.
+  const std::string prefix = Path("prefix");
+  std::filesystem::create_directories(prefix + "/drive_c/Music");
+  std::filesystem::create_directories(prefix + "/dosdevices");
+  std::filesystem::create_directory_symlink("../drive_c", prefix + "/dosdevices/c:");
+  const TEnv wine("WINEPREFIX", prefix.c_str());
+  EXPECT_EQ(SearchFolderFromTyped("C:\\Music\\"), prefix + "/dosdevices/c:/Music");
+  EXPECT_EQ(SearchFolderFromTyped(" ~/x/ "), Path("x"));
+  EXPECT_EQ(SearchFolderFromTyped("Q:\\Music"), "Q:\\Music");  // no such drive: left as typed
+}
+#endif
 
 TEST_F(SearchTest, EscStopsALongWalkAndKeepsWhatItFound) {
   constexpr int kFolders = 2000;

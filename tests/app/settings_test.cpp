@@ -2,11 +2,16 @@
 // for applying stored values.
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QHeaderView>
+#include <QSplitter>
 #include <QTreeWidget>
+#include <filesystem>
 #include <fstream>
 
+#include "app/file_row.h"
 #include "app/main.h"
+#include "controls/folder_tree_view.h"
 #include "platform/ini_file.h"
 #include "tests/app/game_folder.h"
 
@@ -26,12 +31,22 @@ TEST_F(SettingsTest, WithoutAnIniFileColumnsGetTheirDefaultWidths) {
   auto form = NewForm();
   const int ppi = form->PixelsPerInch();
   const QTreeWidget* files = form->ListViewFiles;
-  EXPECT_EQ(files->columnWidth(0), 2 * ppi);
-  for (int column : {1, 2, 3, 7}) EXPECT_EQ(files->columnWidth(column), ppi) << column;
-  // kBit, Hz and チャンネル keep their designed width until the user resizes them.
-  for (int column : {4, 5, 6}) EXPECT_EQ(files->columnWidth(column), 40) << column;
+  // The widths in pixels per inch are a floor; a column is never narrower than its caption and
+  // its typical content in the font in use ("44,100", "ステレオ", a date with its time).
+  EXPECT_GE(files->columnWidth(0), 2 * ppi);
+  for (int column : {1, 2, 3, 7}) EXPECT_GE(files->columnWidth(column), ppi) << column;
+  for (int column : {4, 5, 6}) EXPECT_GE(files->columnWidth(column), 40) << column;
+  const QFontMetrics metrics = files->fontMetrics();
+  for (int column = 0; column < fcCount; ++column) {
+    if (column == fcFolder) continue;  // sized to its contents when a search fills it
+    EXPECT_GE(files->columnWidth(column), files->header()->sectionSizeHint(column)) << column;
+  }
+  const QString date = FormatFileDate(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59)));
+  for (const auto& [column, text] : std::vector<std::pair<int, QString>>{
+           {fcSampleRate, "44,100"}, {fcChannels, "ステレオ"}, {fcDate, date}})
+    EXPECT_GT(files->columnWidth(column), metrics.horizontalAdvance(text)) << column;
   const QTreeWidget* config = form->ListViewConfig;
-  for (int column : {0, 2, 3, 4}) EXPECT_EQ(config->columnWidth(column), ppi) << column;
+  for (int column : {0, 2, 3, 4}) EXPECT_GE(config->columnWidth(column), ppi) << column;
   EXPECT_EQ(config->columnWidth(1), static_cast<int>(std::lround(ppi / 2.3)));
   EXPECT_EQ(form->Settings().Volume, 0);
 }
@@ -72,24 +87,48 @@ TEST_F(SettingsTest, KeysAreWrittenInTheirFixedOrder) {
     const size_t eq = line.find('=');
     if (eq != std::string::npos) keys.push_back(line.substr(0, eq));
   }
-  const std::vector<std::string> expected = {"Volume",
-                                             "Left",
-                                             "Top",
-                                             "Right",
-                                             "Bottom",
-                                             "FileColumnName",
-                                             "FileColumnSize",
-                                             "FileColumnTime",
-                                             "FileTrackName",
-                                             "FileArtistName",
-                                             "FileBitRate",
-                                             "FileSampRate",
-                                             "FileChannel",
-                                             "ConfigColumnLocation",
-                                             "ConfigColumnName",
-                                             "ConfigTrackName",
-                                             "ConfigArtistName"};
+  const std::vector<std::string> expected = {
+      "Volume", "Left", "Top", "Right", "Bottom", "FileColumnName", "FileColumnSize",
+      "FileColumnTime", "FileTrackName", "FileArtistName", "FileBitRate", "FileSampRate",
+      "FileChannel", "ConfigColumnLocation", "ConfigColumnName", "ConfigTrackName",
+      "ConfigArtistName",
+      // Where the person was, in keys of their own.
+      "UpperAreaHeight", "FolderTreeWidth", "FileSortColumn", "FileSortMark", "FileDuration",
+      "LastFolder"};
   EXPECT_EQ(keys, expected);
+}
+
+TEST_F(SettingsTest, TheFolderTheBarsAndTheSortComeBackAtTheNextStart) {
+  const std::string album = game_.Path("music/アルバム ");  // a blank at the end survives
+  std::filesystem::create_directories(album);
+  for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) std::ofstream(album + "/" + name) << "x";
+  int upper = 0;
+  int tree = 0;
+  {
+    auto form = NewForm();
+    form->show();
+    ASSERT_NE(form->TreeViewFolders->SelectPath(album), nullptr);
+    form->FileList->SortFiles(0);
+    form->FileList->SortFiles(0);  // names downwards
+    form->SplitterMain->setSizes({150, 250});
+    form->SplitterLower->setSizes({222, 400});
+    upper = form->SplitterMain->sizes().value(0);
+    tree = form->SplitterLower->sizes().value(0);
+    form->ListViewFiles->setColumnWidth(fcDuration, 71);
+    form->close();
+  }
+  auto form = NewForm();
+  form->show();
+  std::string folder;
+  form->TreeViewFolders->GetSelectedPath(folder);
+  EXPECT_EQ(folder, album);
+  EXPECT_EQ(form->FileList->SortedColumn(), 0);
+  EXPECT_EQ(form->FileList->SortMark(0), -1);
+  EXPECT_EQ(form->ListViewFiles->topLevelItem(0)->text(0), "c.mp3");
+  EXPECT_NE(upper, form->SplitterMain->sizes().value(1));  // not merely halves
+  EXPECT_EQ(form->SplitterMain->sizes().value(0), upper);
+  EXPECT_EQ(form->SplitterLower->sizes().value(0), tree);
+  EXPECT_EQ(form->ListViewFiles->columnWidth(fcDuration), 71);
 }
 
 TEST_F(SettingsTest, StoredWidthsOfZeroOrLessAreNotApplied) {

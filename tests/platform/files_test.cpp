@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "platform/folder_identity.h"
 #include "platform/program_path.h"
 #include "tests/platform/temp_dir.h"
 
@@ -138,6 +139,23 @@ TEST(FilesTest, StampsTellAChangedFile) {
   EXPECT_NE(FileStampOf(dir / "a.mp3"), first);
   EXPECT_FALSE(FileStampOf(dir.path()));
   EXPECT_FALSE(FileStampOf(dir / "missing"));
+}
+
+TEST(FilesTest, FilesAndSubfoldersComeInNameOrderWithoutRegardToCase) {
+  // An album's tracks come in track order, "b" between "A" and "C", whatever order the file
+  // system keeps; Japanese names follow in code order, as Windows lists them.
+  const std::vector<std::string> sorted = {"09 Track.mp3", "10 track.mp3", "A.mp3", "b.mp3",
+                                           "C.mp3",        "あ.mp3",       "ア.mp3", "漢.mp3"};
+  TTempDir dir;
+  for (const std::string& name :
+       {sorted[5], sorted[1], sorted[7], sorted[3], sorted[0], sorted[6], sorted[4], sorted[2]}) {
+    WriteBytes(dir / name, "");
+    std::filesystem::create_directory(dir / ("dir " + name));
+  }
+  EXPECT_EQ(ListFiles(dir.path(), "*.mp3"), sorted);
+  std::vector<std::string> folders;
+  for (const std::string& name : sorted) folders.push_back("dir " + name);
+  EXPECT_EQ(ListSubfolderNames(dir.path()), folders);
 }
 
 TEST(FilesTest, ListingMatchesWildcardsWithoutRegardToCase) {

@@ -1,5 +1,6 @@
 #include "mp3player/compo/info/mp3_file_info.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <system_error>
@@ -9,6 +10,7 @@
 #include "mp3player/compo/io/file_stream.h"
 #include "mp3player/compo/info/mp3_info.h"
 #include "mp3player/compo/info/tag_text.h"
+#include "mp3player/compo/info/vbr_header.h"
 #include "platform/files.h"
 
 namespace {
@@ -65,6 +67,15 @@ int32_t SearchStart(TMPFileStream& file) {
 bool IsEmptyFile(const std::string& path) {
   std::error_code error;
   return std::filesystem::file_size(std::u8string(path.begin(), path.end()), error) == 0 && !error;
+}
+
+// The playing time from what the tag reader found in the first frame: exact from a Xing, "Info"
+// or VBRI frame count or, at a constant bit rate, from the audio bytes; an estimate when the
+// frames read change their bit rate and no header counts them. Nothing more is read for it.
+void SetDuration(const TMP3Info& tags, TMp3FileInfo& info) {
+  const TMPVbrHeader& vbr = tags.VbrHeader();
+  info.DurationMs = MPStreamDurationMs(tags.FirstHeader(), vbr, tags.DataSize());
+  info.DurationEstimated = info.DurationMs > 0 && vbr.frames == 0 && tags.BitRateVaries();
 }
 
 }  // namespace
@@ -131,6 +142,7 @@ bool ReadMp3FileInfo(const std::string& path, TMp3FileInfo& info, TMP3Info& tags
   info.Album = TrimTrailingBlanks(tags.Album());
   info.Year = TrimTrailingBlanks(tags.Year());
   info.Comment = TrimTrailingBlanks(tags.Comment());
+  SetDuration(tags, info);
   return true;
 }
 
@@ -148,6 +160,13 @@ bool ReadsAsMpegAudio(const std::string& path, TMP3Info& tags) {
   TMp3FileInfo info;
   // A file without any frame header reads without an error, but also without a sampling rate.
   return ReadMp3FileInfoOrEmpty(path, info, tags) && info.SampleRate != 0;
+}
+
+std::string FormatDuration(int64_t ms) {
+  const int64_t seconds = std::max<int64_t>(ms, 0) / 1000;
+  const auto two = [](int64_t n) { return (n < 10 ? "0" : "") + std::to_string(n); };
+  if (seconds < 3600) return std::to_string(seconds / 60) + ":" + two(seconds % 60);
+  return std::to_string(seconds / 3600) + ":" + two(seconds / 60 % 60) + ":" + two(seconds % 60);
 }
 
 std::string FormatGrouped(int64_t value, std::string_view separator) {

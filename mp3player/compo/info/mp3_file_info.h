@@ -21,6 +21,8 @@ struct TMp3FileInfo {
   uint16_t BitRate = 0;     // kbit/s.
   uint16_t SampleRate = 0;  // Hz.
   bool Stereo = false;
+  int64_t DurationMs = 0;          // the playing time; 0 when the stream does not tell it
+  bool DurationEstimated = false;  // the bit rate varies and no header counts the frames
 };
 
 // The first four bytes in the file that begin with a 12-bit frame sync, searched in 4096-byte
@@ -51,6 +53,10 @@ bool ReadMp3FileInfoOrEmpty(const std::string& path, TMp3FileInfo& info, TMP3Inf
 // header with a sampling rate, and tags the reader accepts). Anything else could neither be
 // previewed nor played by the game.
 bool ReadsAsMpegAudio(const std::string& path, TMP3Info& tags);
+
+// A playing time as "m:ss", or "h:mm:ss" from an hour on; seconds are cut, not rounded, as a
+// player's clock shows them.
+std::string FormatDuration(int64_t ms);
 
 // Bit rate in kbit/s by version (1, 2), layer (1..3) and the header's 4-bit index; 0 for
 // indices 0 and 15.

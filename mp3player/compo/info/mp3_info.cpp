@@ -18,6 +18,9 @@ namespace {
 constexpr int32_t kReaderCapacity = 65536;
 // How far past the head tags the first frame header may lie.
 constexpr int kFrameSearchPositions = 4096;
+// How many frames after the first are looked at for a change of bit rate, among those the
+// reader already holds; no byte is read for it.
+constexpr int kBitRateProbeFrames = 16;
 
 // Length of a text in the code page, which decides which tag's text is the longest: the bytes
 // the tag stored. A character without a code-page form stands for one byte, since the tag readers
@@ -55,6 +58,9 @@ void TMP3Info::Clear() {
   id3v1_info_.Clear();
   id3v2_info_.Clear();
   lyrics_info_.Clear();
+  first_header_ = {};
+  vbr_header_ = {};
+  bit_rate_varies_ = false;
 }
 
 void TMP3Info::Attach(TMPStreamReader* reader) {
@@ -132,13 +138,35 @@ bool TMP3Info::FindFirstFrame() {
     TMPAudioHeader header;
     const int32_t length = MPParseHeader(Reader().Data(), 4, header);
     if (header.sync_kind != 0 && header.layer_code != 0 && length >= 0) {
-      if (!Available(int64_t{length} + MPPaddingBytes(header))) return false;
+      const int32_t frame_length = length + MPPaddingBytes(header);
+      if (!Available(frame_length)) return false;
       data_start_ = Position();
+      ReadStreamFacts(header, frame_length);
       return true;
     }
     if (!SkipBytes(1)) return false;
   }
   return false;
+}
+
+void TMP3Info::ReadStreamFacts(const TMPAudioHeader& header, int32_t frameLength) {
+  first_header_ = header;
+  vbr_header_ = MPReadVbrHeader(Reader().Data(), frameLength, header);
+  // Only the bytes already read are looked at, so that listing a folder reads no more.
+  const int32_t held = Reader().Count();
+  if (frameLength <= 0 || !Reader().Ensure(held)) return;
+  const uint8_t* bytes = Reader().Data();
+  int32_t at = frameLength;
+  for (int i = 0; i < kBitRateProbeFrames && at + 4 <= held; ++i) {
+    TMPAudioHeader next;
+    const int32_t length = MPParseHeader(bytes + at, 4, next);
+    if (length <= 0 || next.sync_kind != header.sync_kind || next.id != header.id) return;
+    if (next.bitrate_index != header.bitrate_index) {
+      bit_rate_varies_ = true;
+      return;
+    }
+    at += length + MPPaddingBytes(next);
+  }
 }
 
 bool TMP3Info::ReadTailTags() {
@@ -197,6 +225,10 @@ std::string TMP3Info::Artist() const { return Merged("ARTIST", "TPE1", "IART"); 
 
 std::string TMP3Info::Album() const { return Merged("ALBUM", "TALB", "IPRD"); }
 
-std::string TMP3Info::Year() const { return Merged("YEAR", "TYER", "ICRD"); }
+std::string TMP3Info::Year() const {
+  // Version 2.4 has no year frame; its recording time begins with the year.
+  const bool no_year_frame = id3v2_info_.Value("TYER").empty();
+  return Merged("YEAR", no_year_frame ? "TDRC" : "TYER", "ICRD");
+}
 
 std::string TMP3Info::Comment() const { return Merged("COMMENT", "COMM", "ICMT"); }

@@ -6,7 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "mp3player/compo/decoder/frame_header.h"
 #include "mp3player/compo/info/info_list.h"
+#include "mp3player/compo/info/vbr_header.h"
 
 class TMPStreamReader;
 
@@ -50,7 +52,8 @@ class TMP3Info {
 
   // The wrappers and the ID3v2 tag at the start; true when audio bytes follow.
   bool ReadHeadTags();
-  // The first frame header within 4096 positions of the reader; sets DataStart to it.
+  // The first frame header within 4096 positions of the reader; sets DataStart to it and reads
+  // the stream's facts from that frame and the ones already read behind it.
   bool FindFirstFrame();
   // The RIFF INFO list, ID3v1 and Lyrics3 tags at the end; false when the size is unknown.
   bool ReadTailTags();
@@ -77,6 +80,12 @@ class TMP3Info {
   const TMPInfoList& LyricsInfo() const { return lyrics_info_; }
   int32_t LyricsOffset() const { return lyrics_offset_; }
   TMP3InfoType NeedInfoType() const { return need_info_type_; }
+  // The first frame's header, what a Xing, "Info" or VBRI header in that frame says, and whether
+  // the frames read with it change their bit rate (a variable-bit-rate stream that no header
+  // counts, whose length can then only be estimated).
+  const TMPAudioHeader& FirstHeader() const { return first_header_; }
+  const TMPVbrHeader& VbrHeader() const { return vbr_header_; }
+  bool BitRateVaries() const { return bit_rate_varies_; }
   void SetNeedInfoType(TMP3InfoType types) { need_info_type_ = types; }
 
  private:
@@ -89,10 +98,11 @@ class TMP3Info {
   bool ReadID3v1();
   bool ReadLyrics3();
 
+  void ReadStreamFacts(const TMPAudioHeader& header, int32_t frameLength);
   void ReadRiffTail();
   bool ReadLyrics3v1(int32_t end9);
   bool ReadLyrics3v2(int32_t end9);
-  void AddID3v2Frame(std::string_view id, std::string_view content);
+  void AddID3v2Frame(std::string_view id, std::string_view content, uint8_t major);
   std::string Merged(std::string_view v1_name, std::string_view v2_name,
                      std::string_view riff_name) const;
 
@@ -123,5 +133,8 @@ class TMP3Info {
   TMPInfoList id3v2_info_;
   TMPInfoList lyrics_info_;
   int32_t lyrics_offset_ = 0;
+  TMPAudioHeader first_header_;
+  TMPVbrHeader vbr_header_;
+  bool bit_rate_varies_ = false;
   TMP3InfoType need_info_type_{mitID3V1, mitID3V2, mitRiff};
 };

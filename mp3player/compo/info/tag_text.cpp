@@ -27,16 +27,16 @@ std::string TextAfterLastNul(std::string_view bytes) {
 
 std::string RawText(std::string_view bytes) { return CodePageToUtf8(bytes); }
 
-std::string Utf16Text(std::string_view bytes) {
+std::string Utf16Text(std::string_view bytes, bool bigEndian) {
   const size_t units = bytes.size() / 2;
-  bool big_endian = false;
+  bool big_endian = bigEndian;
   auto unit = [&](size_t i) -> char32_t {
     const auto lo = static_cast<uint8_t>(bytes[2 * i + (big_endian ? 1 : 0)]);
     const auto hi = static_cast<uint8_t>(bytes[2 * i + (big_endian ? 0 : 1)]);
     return static_cast<char32_t>(hi << 8 | lo);
   };
   size_t i = 0;
-  if (units > 0 && unit(0) == 0xFFFE) big_endian = true;
+  if (units > 0 && unit(0) == 0xFFFE) big_endian = !big_endian;
   if (units > 0 && unit(0) == 0xFEFF) i = 1;
   std::string out;
   for (; i < units; ++i) {

@@ -18,9 +18,10 @@ std::string TextAfterLastNul(std::string_view bytes);
 // 8-bit bytes taken as they are, only converted from the code page.
 std::string RawText(std::string_view bytes);
 
-// UTF-16 code units, little-endian unless a big-endian byte-order mark leads them. The text ends
-// at the first NUL unit; the byte-order mark is dropped and unpaired surrogates become U+FFFD.
-std::string Utf16Text(std::string_view bytes);
+// UTF-16 code units, little-endian (or big-endian with bigEndian) unless a byte-order mark leads
+// them and says otherwise. The text ends at the first NUL unit; the byte-order mark is dropped and
+// unpaired surrogates become U+FFFD.
+std::string Utf16Text(std::string_view bytes, bool bigEndian = false);
 
 // A decimal number written as text; 0 when the text is not a number.
 int32_t DecimalValue(std::string_view text);

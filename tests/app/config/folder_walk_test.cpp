@@ -24,22 +24,38 @@ std::vector<std::string> WalkAll(const TTempDir& root, size_t* folders = nullptr
   return found;
 }
 
-TEST(FolderWalkTest, ListsMp3FilesInAnyCaseFolderBeforeItsSubfolders) {
+TEST(FolderWalkTest, ListsMp3FilesInAnyCaseDepthFirstInNameOrder) {
   TTempDir root;
-  fs::create_directories(root / "sub/deeper");
-  for (const char* name : {"a.MP3", "b.mp3", "c.mp3.bak", "sub/d.mp3", "sub/deeper/e.Mp3"})
+  fs::create_directories(root / "B-sub/deeper");
+  for (const char* name : {"a.MP3", "c.mp3", "c.mp3.bak", "B-sub/d.mp3", "B-sub/deeper/e.Mp3"})
     WriteBytes(root / name, "x");
 #ifndef _WIN32  // Windows folders hold no named pipes.
   // A named pipe is neither a folder nor an MP3 file, and looking at it must not block.
   ASSERT_EQ(mkfifo((root / "pipe").c_str(), 0600), 0);
 #endif
-
-  std::vector<std::string> found = WalkAll(root);
-  ASSERT_EQ(found.size(), 4u);
-  std::sort(found.begin(), found.begin() + 2);
-  EXPECT_EQ(found,
-            (std::vector<std::string>{"./a.MP3", "./b.mp3", "sub/d.mp3", "sub/deeper/e.Mp3"}));
+  // The subfolder is walked where its name comes, between a.MP3 and c.mp3.
+  EXPECT_EQ(WalkAll(root),
+            (std::vector<std::string>{"./a.MP3", "B-sub/d.mp3", "B-sub/deeper/e.Mp3", "./c.mp3"}));
 }
+
+#ifndef _WIN32
+TEST(FolderWalkTest, NeverEntersTheSystemsPseudoFolders) {
+  // A Wine prefix's drive Z: is a link to "/", through which a walk would reach /proc, with its
+  // endless trees and paths that mean something else in the next process.
+  TTempDir root;
+  fs::create_directories(root / "music");
+  WriteBytes(root / "music/song.mp3", "x");
+  fs::create_directory_symlink("/proc", root / "proc-link");
+  fs::create_directory_symlink("/dev", root / "dev-link");
+  fs::create_directory_symlink("/sys", root / "sys-link");
+  size_t folders = 0;
+  EXPECT_EQ(WalkAll(root, &folders), std::vector<std::string>{"music/song.mp3"});
+  EXPECT_EQ(folders, 2u);
+  EXPECT_TRUE(IsSystemFolder(root / "proc-link/self"));
+  EXPECT_FALSE(IsSystemFolder(root / "music"));
+  EXPECT_FALSE(IsSystemFolder("/procedures-that-do-not-exist"));
+}
+#endif
 
 TEST(FolderWalkTest, ReadsEveryFolderOnceWhateverLinksLeadToIt) {
 #ifdef _WIN32

@@ -36,14 +36,14 @@ TEST(Mp3InfoToolTest, TaggedFileByFileListAndByPlayer) {
 
 TEST(Mp3InfoToolTest, Id3v24TagAndLayerTwoMono) {
   const std::string stream =
-      R"x("ID3v1Info":[],"ID3v2Info":[],"RiffInfo":[],"LyricsInfo":[],)x"
+      R"x("ID3v1Info":[],"ID3v2Info":["TIT2=Version 4 title","TSSE=Lavf59.27.100"],)x"
+      R"x("RiffInfo":[],"LyricsInfo":[],)x"
       R"x("Version":1,"Layer":3,"BitRate":96,"SampleRate":44100,"Stereo":true})x"
       "\n";
-  // The version 4 tag is passed whole: no frames, so the file list falls back to the file name
-  // and the player has no title at all.
+  // The version 4 tag's frames are read by both.
   EXPECT_EQ(RunTool(MP3_DATA, "id3v24.mp3 twolame_mono.mp2").Output,
             R"x({"file":"id3v24.mp3","DataStart":72,"DataSize":2821,"FoundTypes":["mitID3V2"],)x"
-            R"x("Title":"id3v24.mp3","Artist":"","Album":"","Year":"","Comment":"",)x" +
+            R"x("Title":"Version 4 title","Artist":"","Album":"","Year":"","Comment":"",)x" +
                 stream +
                 R"x({"file":"twolame_mono.mp2","DataStart":0,"DataSize":4160,"FoundTypes":[],)x"
                 R"x("Title":"twolame_mono.mp2","Artist":"","Album":"","Year":"","Comment":"",)x"
@@ -52,7 +52,7 @@ TEST(Mp3InfoToolTest, Id3v24TagAndLayerTwoMono) {
                 "\n");
   EXPECT_EQ(RunTool(MP3_DATA, "--player id3v24.mp3").Output,
             R"x({"file":"id3v24.mp3","DataStart":72,"DataSize":2821,"FoundTypes":["mitID3V2"],)x"
-            R"x("Title":"","Artist":"","Album":"","Year":"","Comment":"",)x" +
+            R"x("Title":"Version 4 title","Artist":"","Album":"","Year":"","Comment":"",)x" +
                 stream);
 }
 

@@ -62,6 +62,34 @@ TEST(Mp3FileInfoTest, StreamFactsOfRealFiles) {
   EXPECT_EQ(info.Comment, "lame comment");
 }
 
+TEST(Mp3FileInfoTest, PlayingTimeExactFromHeadersEstimatedForPlainVbr) {
+  struct Case {
+    const char* file;
+    int64_t ms;  // the decoded length: frames x samples per frame / rate
+    bool estimated;
+  } cases[] = {
+      {"duration_cbr.mp3", 720, false},   // 30 frames of 576 samples at 24 kHz
+      {"duration_info.mp3", 720, false},  // the same 30 frames behind an "Info" frame
+      {"duration_xing.mp3", 679, false},  // 26 frames of 1152 samples at 44.1 kHz
+      {"duration_vbri.mp3", 679, false},
+  };
+  TMP3Info tags;
+  for (const auto& c : cases) {
+    TMp3FileInfo info;
+    ASSERT_TRUE(ReadMp3FileInfo(kData + "/" + c.file, info, tags)) << c.file;
+    EXPECT_EQ(info.DurationMs, c.ms) << c.file;
+    EXPECT_EQ(info.DurationEstimated, c.estimated) << c.file;
+  }
+  // Without a header frame the length of a variable bit rate comes from the first frame's rate:
+  // marked as an estimate, since its frames change their rate.
+  TMp3FileInfo info;
+  ASSERT_TRUE(ReadMp3FileInfo(kData + "/duration_plain_vbr.mp3", info, tags));
+  EXPECT_TRUE(info.DurationEstimated);
+  EXPECT_GT(info.DurationMs, 0);
+  EXPECT_EQ(FormatDuration(59999), "0:59");
+  EXPECT_EQ(FormatDuration(3600000 + 61000), "1:01:01");
+}
+
 TEST(Mp3FileInfoTest, FilesWithoutUsableHeaders) {
   TempDir dir;
   TMP3Info tags;

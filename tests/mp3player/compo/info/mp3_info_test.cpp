@@ -174,7 +174,7 @@ TEST(Mp3InfoTest, Id3v2TagsPassedWholeOrRejected) {
     bool recognised;
     size_t lines;
   } cases[] = {
-      {Id3v2Tag(frame, 4), true, 0},        // Version 2.4: skipped whole.
+      {Id3v2Tag(frame, 2), true, 0},        // Version 2.2: skipped whole.
       {Id3v2Tag(frame, 3, 0x80), true, 0},  // Unsynchronised: skipped whole.
       {Id3v2Tag(Be32(6) + Repeat(6, '\0') + frame, 3, 0x40), true, 1},  // Extended header.
       {Id3v2Tag(frame + "abc"), false, 1},               // A 3-byte gap before the tag end.
@@ -189,6 +189,68 @@ TEST(Mp3InfoTest, Id3v2TagsPassedWholeOrRejected) {
     EXPECT_EQ(info.ID3v2Info().Lines().size(), c.lines);
     EXPECT_EQ(info.DataStart(), c.recognised ? static_cast<int32_t>(c.tag.size()) : 0);
   }
+}
+
+TEST(Mp3InfoTest, Id3v24FromTwoWritersEqualsWhatTheyWrote) {
+  const std::string title = "桜の季節　～春～";
+  const std::string artist = "Zoë Ångström & Beyoncé";
+  const std::string album = "★ Best ♪ №1 — Δ/Ω ©";
+  struct Case {
+    const char* file;
+    std::string artist;
+  } cases[] = {
+      {"id3v24_ffmpeg.mp3", artist},                      // UTF-8
+      {"id3v24_mutagen_enc1.mp3", artist + "/初音ミク"},  // UTF-16 with byte-order mark
+      {"id3v24_mutagen_enc2.mp3", artist + "/初音ミク"},  // UTF-16 big-endian, no mark
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    TMP3Info info;
+    const std::string path = kData + "/" + c.file;
+    info.Open(path);
+    EXPECT_TRUE(info.FoundTypes().Contains(mitID3V2));
+    EXPECT_EQ(info.Title(), title);
+    EXPECT_EQ(info.Artist(), c.artist);
+    EXPECT_EQ(info.Album(), album);
+  }
+}
+
+TEST(Mp3InfoTest, Id3v24FrameFlagsExtendedHeaderAndFooter) {
+  auto synchsafe = [](uint32_t v) {
+    std::string out;
+    for (int shift = 21; shift >= 0; shift -= 7) out += static_cast<char>((v >> shift) & 0x7F);
+    return out;
+  };
+  auto frame = [&](const std::string& id, char flags, const std::string& content) {
+    return id + synchsafe(static_cast<uint32_t>(content.size())) + '\0' + flags + content;
+  };
+  // A 200-byte text needs a seven-bit size (0x01 0x48); a plain 32-bit size would read as 328.
+  const std::string long_title = "\x03" + Repeat(200, 'x');
+  // Unsynchronised with a data length indicator: "\xFF\x00" stands for the byte 0xFF, here
+  // the second byte of the UTF-16 byte-order mark FF FE.
+  const std::string unsync = std::string(
+      "\0\0\0\x07\x01\xFF\x00\xFE"
+      "A\0B\0",
+      12);
+  const std::string body = synchsafe(6) + std::string("\x01\0", 2) + frame("TIT2", 0, long_title) +
+                           frame("TPE1", 0x03, unsync) + frame("TALB", 0x08, "\x03zipped") +
+                           frame("TCOM", 0x40, std::string("\x07\x03One\0Two\0", 10)) +
+                           frame("TDRC", 0, std::string("\x03") + "2004-05-06") + Repeat(16, '\0');
+  const std::string tag = Id3v2Tag(body, 4, 0x40 | 0x10);
+  const std::string footer = "3DI" + tag.substr(3, 7);
+  TMP3Info info;
+  ReadAsPlayer(info, tag + footer + Frames(1));
+  ASSERT_TRUE(info.FoundTypes().Contains(mitID3V2));
+  EXPECT_EQ(info.DataStart(), static_cast<int32_t>(tag.size() + footer.size()));
+  EXPECT_EQ(info.Title(), Repeat(200, 'x'));
+  EXPECT_EQ(info.Artist(), "AB");
+  EXPECT_EQ(info.ID3v2Info().Value("TALB"), "");  // Compressed: not read.
+  EXPECT_EQ(info.ID3v2Info().Value("TCOM"), "One/Two");
+  EXPECT_EQ(info.Year(), "2004-05-06");  // the recording time stands for the year
+
+  // Version 2.3 and encoding 0 stay as they were: Shift-JIS up to the first NUL.
+  ReadAsPlayer(info, Id3v2Tag(Id3v2Frame("TIT2", std::string("\0\x93\xFA\0x", 5))) + Frames(1));
+  EXPECT_EQ(info.Title(), "日");
 }
 
 TEST(Mp3InfoTest, LargeFramesArePassedUnread) {

@@ -36,3 +36,46 @@ ffmpeg "${q[@]}" "${tone[@]}" -t 0.2 -ac 2 -c:a libmp3lame -b:a 96k -write_xing 
 
 # A WAV wrapper around MP3 data (RIFF, fmt chunk, data chunk), as some rippers write.
 ffmpeg "${q[@]}" "${tone[@]}" -ac 1 -c:a libmp3lame -b:a 64k -map_metadata -1 -f wav riff_mp3.wav
+
+# ID3v2.4 from two writers, with Japanese, accented Latin and symbols. ffmpeg writes UTF-8
+# (encoding 3); mutagen writes UTF-16 with a byte-order mark (encoding 1), UTF-16 big-endian
+# without one (encoding 2), and several artists in one frame.
+title_ja="桜の季節　～春～"
+artist_latin="Zoë Ångström & Beyoncé"
+album_symbols="★ Best ♪ №1 — Δ/Ω ©"
+ffmpeg "${q[@]}" "${tone[@]}" -t 0.2 -ac 2 -c:a libmp3lame -b:a 96k -write_xing 0 \
+  -id3v2_version 4 -metadata title="$title_ja" -metadata artist="$artist_latin" \
+  -metadata album="$album_symbols" id3v24_ffmpeg.mp3
+for encoding in 1 2; do
+  ffmpeg "${q[@]}" "${tone[@]}" -t 0.2 -ac 1 -c:a libmp3lame -b:a 64k -write_xing 0 \
+    -id3v2_version 0 -map_metadata -1 "id3v24_mutagen_enc$encoding.mp3"
+  /usr/bin/python3 - "id3v24_mutagen_enc$encoding.mp3" "$encoding" \
+    "$title_ja" "$artist_latin" "$album_symbols" <<'PY'
+import sys
+from mutagen.id3 import ID3, TIT2, TPE1, TALB
+path, encoding, title, artist, album = sys.argv[1], int(sys.argv[2]), *sys.argv[3:]
+tags = ID3()
+tags.add(TIT2(encoding=encoding, text=[title]))
+tags.add(TPE1(encoding=encoding, text=[artist, "初音ミク"]))
+tags.add(TALB(encoding=encoding, text=[album]))
+tags.save(path, v2_version=4)
+PY
+done
+
+# A short sound (0.7 s) at a constant bit rate without and with lame's "Info" frame; a variable bit rate
+# with lame's Xing frame, the same with a VBRI header in its place, and without any header frame.
+# The sound changes every 50 ms, so that a variable bit rate changes from the first frames on.
+sox -n -r 44100 -c 2 tone.wav synth 0.05 sine 300 : synth 0.05 whitenoise vol 0.3 \
+  : synth 0.05 sine 300 : synth 0.05 whitenoise vol 0.3 repeat 9
+lame --quiet -t -b 64 tone.wav duration_cbr.mp3
+lame --quiet -b 64 tone.wav duration_info.mp3
+lame --quiet -V 4 tone.wav duration_xing.mp3
+lame --quiet -V 4 -t tone.wav duration_plain_vbr.mp3
+rm tone.wav
+# The VBRI header: byte count at +10 and frame count at +14, taken over from the Xing header
+# (frames at 44, bytes at 48 of its frame).
+cp duration_xing.mp3 duration_vbri.mp3
+dd if=/dev/zero of=duration_vbri.mp3 bs=1 seek=36 count=150 conv=notrunc status=none
+printf 'VBRI\0\1' | dd of=duration_vbri.mp3 bs=1 seek=36 conv=notrunc status=none
+dd if=duration_xing.mp3 of=duration_vbri.mp3 bs=1 skip=48 seek=46 count=4 conv=notrunc status=none
+dd if=duration_xing.mp3 of=duration_vbri.mp3 bs=1 skip=44 seek=50 count=4 conv=notrunc status=none
