@@ -63,7 +63,11 @@ void TFormMain::ActionApplyExecute() {
   if (ComboBoxConfigs->currentIndex() < 0) return;
   const std::string name =
       IsDefaultSelected() ? kDefaultConfigName : ToStd(ComboBoxConfigs->currentText());
-  if (!ApplyConfig(name, DefaultConfig, UserConfig, MusicFolder(), Prompts())) return;
+  // A configuration whose copies partly failed is still the one in force.
+  if (ApplyConfig(name, DefaultConfig, UserConfig, MusicFolder(), Prompts()) ==
+      TApplyResult::arStopped) {
+    return;
+  }
   RecordAppliedConfig(IniFileName(), MusicFolder(), name);
   ShowAppliedConfig();
 }
