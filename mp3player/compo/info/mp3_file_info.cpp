@@ -70,12 +70,19 @@ bool IsEmptyFile(const std::string& path) {
 }
 
 // The playing time from what the tag reader found in the first frame: exact from a Xing, "Info"
-// or VBRI frame count or, at a constant bit rate, from the audio bytes; an estimate when the
-// frames read change their bit rate and no header counts them. Nothing more is read for it.
+// or VBRI frame count or, at a constant bit rate, from the audio bytes. When the frames read
+// change their bit rate and no header counts them, their average size gives an estimated count,
+// marked as such. Nothing more is read for it.
 void SetDuration(const TMP3Info& tags, TMp3FileInfo& info) {
-  const TMPVbrHeader& vbr = tags.VbrHeader();
-  info.DurationMs = MPStreamDurationMs(tags.FirstHeader(), vbr, tags.DataSize());
-  info.DurationEstimated = info.DurationMs > 0 && vbr.frames == 0 && tags.BitRateVaries();
+  TMPVbrHeader counted = tags.VbrHeader();
+  const TMP3Info::TFrameSample& sample = tags.FrameSample();
+  const bool estimate = counted.frames == 0 && sample.bitRateVaries && sample.bytes > 0;
+  if (estimate) {
+    counted.frames = static_cast<uint32_t>(std::min<int64_t>(
+        int64_t{tags.DataSize()} * sample.frames / sample.bytes, UINT32_MAX));
+  }
+  info.DurationMs = MPStreamDurationMs(tags.FirstHeader(), counted, tags.DataSize());
+  info.DurationEstimated = estimate && info.DurationMs > 0;
 }
 
 }  // namespace

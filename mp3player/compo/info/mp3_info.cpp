@@ -18,9 +18,9 @@ namespace {
 constexpr int32_t kReaderCapacity = 65536;
 // How far past the head tags the first frame header may lie.
 constexpr int kFrameSearchPositions = 4096;
-// How many frames after the first are looked at for a change of bit rate, among those the
-// reader already holds; no byte is read for it.
-constexpr int kBitRateProbeFrames = 16;
+// How many frames after the first are sampled for a change of bit rate and their average size,
+// among those the reader already holds; no byte is read for them.
+constexpr int kFrameSampleLimit = 256;
 
 // Length of a text in the code page, which decides which tag's text is the longest: the bytes
 // the tag stored. A character without a code-page form stands for one byte, since the tag readers
@@ -60,7 +60,7 @@ void TMP3Info::Clear() {
   lyrics_info_.Clear();
   first_header_ = {};
   vbr_header_ = {};
-  bit_rate_varies_ = false;
+  frame_sample_ = {};
 }
 
 void TMP3Info::Attach(TMPStreamReader* reader) {
@@ -155,17 +155,20 @@ void TMP3Info::ReadStreamFacts(const TMPAudioHeader& header, int32_t frameLength
   // Only the bytes already read are looked at, so that listing a folder reads no more.
   const int32_t held = Reader().Count();
   if (frameLength <= 0 || !Reader().Ensure(held)) return;
+  frame_sample_ = {1, frameLength, false};
   const uint8_t* bytes = Reader().Data();
   int32_t at = frameLength;
-  for (int i = 0; i < kBitRateProbeFrames && at + 4 <= held; ++i) {
+  for (int i = 0; i < kFrameSampleLimit && at + 4 <= held; ++i) {
     TMPAudioHeader next;
     const int32_t length = MPParseHeader(bytes + at, 4, next);
     if (length <= 0 || next.sync_kind != header.sync_kind || next.id != header.id) return;
-    if (next.bitrate_index != header.bitrate_index) {
-      bit_rate_varies_ = true;
-      return;
-    }
-    at += length + MPPaddingBytes(next);
+    if (next.bitrate_index != header.bitrate_index) frame_sample_.bitRateVaries = true;
+    const int32_t size = length + MPPaddingBytes(next);
+    // Only whole frames count towards the average size.
+    if (at + size > held) return;
+    ++frame_sample_.frames;
+    frame_sample_.bytes += size;
+    at += size;
   }
 }
 

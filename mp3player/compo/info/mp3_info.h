@@ -80,12 +80,17 @@ class TMP3Info {
   const TMPInfoList& LyricsInfo() const { return lyrics_info_; }
   int32_t LyricsOffset() const { return lyrics_offset_; }
   TMP3InfoType NeedInfoType() const { return need_info_type_; }
-  // The first frame's header, what a Xing, "Info" or VBRI header in that frame says, and whether
-  // the frames read with it change their bit rate (a variable-bit-rate stream that no header
-  // counts, whose length can then only be estimated).
+  // The first frame's header, what a Xing, "Info" or VBRI header in that frame says, and the
+  // frames read with it (a variable-bit-rate stream that no header counts has a length that can
+  // only be estimated, from their average size).
   const TMPAudioHeader& FirstHeader() const { return first_header_; }
   const TMPVbrHeader& VbrHeader() const { return vbr_header_; }
-  bool BitRateVaries() const { return bit_rate_varies_; }
+  struct TFrameSample {
+    int32_t frames = 0;  // the first frame included
+    int64_t bytes = 0;
+    bool bitRateVaries = false;
+  };
+  const TFrameSample& FrameSample() const { return frame_sample_; }
   void SetNeedInfoType(TMP3InfoType types) { need_info_type_ = types; }
 
  private:
@@ -135,6 +140,6 @@ class TMP3Info {
   int32_t lyrics_offset_ = 0;
   TMPAudioHeader first_header_;
   TMPVbrHeader vbr_header_;
-  bool bit_rate_varies_ = false;
+  TFrameSample frame_sample_;
   TMP3InfoType need_info_type_{mitID3V1, mitID3V2, mitRiff};
 };
