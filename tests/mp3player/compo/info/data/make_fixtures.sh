@@ -72,10 +72,4 @@ lame --quiet -b 64 tone.wav duration_info.mp3
 lame --quiet -V 4 tone.wav duration_xing.mp3
 lame --quiet -V 4 -t tone.wav duration_plain_vbr.mp3
 rm tone.wav
-# The VBRI header: byte count at +10 and frame count at +14, taken over from the Xing header
-# (frames at 44, bytes at 48 of its frame).
-cp duration_xing.mp3 duration_vbri.mp3
-dd if=/dev/zero of=duration_vbri.mp3 bs=1 seek=36 count=150 conv=notrunc status=none
-printf 'VBRI\0\1' | dd of=duration_vbri.mp3 bs=1 seek=36 conv=notrunc status=none
-dd if=duration_xing.mp3 of=duration_vbri.mp3 bs=1 skip=48 seek=46 count=4 conv=notrunc status=none
-dd if=duration_xing.mp3 of=duration_vbri.mp3 bs=1 skip=44 seek=50 count=4 conv=notrunc status=none
+../../xing_to_vbri.sh duration_xing.mp3 duration_vbri.mp3

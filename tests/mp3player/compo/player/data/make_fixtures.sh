@@ -22,10 +22,5 @@ lame --quiet -V 6 --resample 8 tone.wav vbr_mpeg25.mp3
 lame --quiet -b 64 tone.wav cbr_info.mp3
 rm tone.wav
 
-# vbr.mp3 with a VBRI header in place of the Xing one: byte count at +10 and frame count at +14
-# of the header, both taken over from the Xing header (frames at 44, bytes at 48).
-cp vbr.mp3 vbri.mp3
-dd if=/dev/zero of=vbri.mp3 bs=1 seek=36 count=150 conv=notrunc status=none
-printf 'VBRI\0\1' | dd of=vbri.mp3 bs=1 seek=36 conv=notrunc status=none
-dd if=vbr.mp3 of=vbri.mp3 bs=1 skip=48 seek=46 count=4 conv=notrunc status=none
-dd if=vbr.mp3 of=vbri.mp3 bs=1 skip=44 seek=50 count=4 conv=notrunc status=none
+# vbr.mp3 with a VBRI header in place of the Xing one.
+../../xing_to_vbri.sh vbr.mp3 vbri.mp3
