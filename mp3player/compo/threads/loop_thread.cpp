@@ -163,14 +163,29 @@ bool TMPLoopThread::Pass() {
 
 TMPLoopThread::TWake TMPLoopThread::WaitForWork() {
   std::unique_lock<std::mutex> lock(mutex_);
-  const auto ready = [this] { return !queue_.empty() || event_.IsSet(); };
-  const uint32_t timeout = waitTimeout_;
-  if (timeout == MP_INFINITE) {
-    wake_.wait(lock, ready);
-  } else if (!wake_.wait_for(lock, std::chrono::milliseconds(timeout), ready)) {
-    return TWake::wkTimeout;
+  for (;;) {
+    // A time-out set by another thread while this one waits must not wait for the old one to
+    // run out (an infinite one never does): the wait starts again with the new time-out.
+    const uint64_t sets = timeoutSets_;
+    const auto ready = [&] { return !queue_.empty() || event_.IsSet() || timeoutSets_ != sets; };
+    const uint32_t timeout = waitTimeout_;
+    if (timeout == MP_INFINITE) {
+      wake_.wait(lock, ready);
+    } else if (!wake_.wait_for(lock, std::chrono::milliseconds(timeout), ready)) {
+      return TWake::wkTimeout;
+    }
+    if (!queue_.empty() || event_.IsSet())
+      return event_.IsSet() ? TWake::wkEvent : TWake::wkCommand;
   }
-  return event_.IsSet() ? TWake::wkEvent : TWake::wkCommand;
+}
+
+void TMPLoopThread::SetWaitTimeout(uint32_t milliseconds) {
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    waitTimeout_ = milliseconds;
+    ++timeoutSets_;
+  }
+  wake_.notify_all();
 }
 
 // Takes the queued commands oldest first, also those posted meanwhile; MPM_QUIT ends the loop

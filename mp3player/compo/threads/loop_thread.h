@@ -69,7 +69,8 @@ class TMPLoopThread {
   // the application's error display shows the error. The thread goes on either way.
   void SetOnException(TExceptionEvent handler);
   uint32_t WaitTimeout() const { return waitTimeout_; }
-  void SetWaitTimeout(uint32_t milliseconds) { waitTimeout_ = milliseconds; }
+  // Takes effect at once: a wait in progress starts again with the new time-out.
+  void SetWaitTimeout(uint32_t milliseconds);
 
   void Resume();
   // Windows priority numbers: -15 idle, -2, -1, 0 normal, 1, 2, 15 time critical.
@@ -100,7 +101,8 @@ class TMPLoopThread {
   std::atomic<long> nativeId_{0};
   uint32_t threadId_ = 0;
 
-  std::mutex mutex_;  // guards the queue, the resumed flag and the exception hook
+  std::mutex mutex_;  // guards the queue, the resumed flag, the exception hook and timeoutSets_
+  uint64_t timeoutSets_ = 0;  // how often the time-out was set, so that a wait notices it
   std::condition_variable wake_;
   std::deque<TMPMessage> queue_;
   bool resumed_ = false;

@@ -131,13 +131,16 @@ TEST(TMPLoopThread, FiniteWaitTimeoutTicksWhileIdle) {
   thread.Resume();
   std::this_thread::sleep_for(250ms);
   thread.SetWaitTimeout(MP_INFINITE);
-  thread.PostCommand(kCommandA, 0, 0);  // wakes it from the last finite wait
   thread.WaitIdle();
   const int ticks = owner.Count(MPM_TIMEOUT);
   EXPECT_GE(ticks, 4);
   EXPECT_LE(ticks, 13);
   std::this_thread::sleep_for(60ms);
   EXPECT_EQ(owner.Count(MPM_TIMEOUT), ticks) << "no ticks with an infinite time-out";
+  // A time-out set from another thread ends the infinite wait in progress.
+  thread.SetWaitTimeout(20);
+  std::this_thread::sleep_for(100ms);
+  EXPECT_GT(owner.Count(MPM_TIMEOUT), ticks);
 }
 
 TEST(TMPLoopThread, HandledExceptionsKeepTheThreadGoing) {
