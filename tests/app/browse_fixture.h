@@ -19,6 +19,7 @@
 #include "controls/folder_tree_view.h"
 #include "mp3player/compo/info/mp3_info.h"
 #include "tests/app/config/fake_prompts.h"
+#include "tests/platform/scoped_env.h"
 
 // The widgets, actions and data of the main window's browsing half, built without the window,
 // over a temporary home folder (the folder tree's second root) that holds the test's files.
@@ -33,7 +34,7 @@ class BrowseTest : public testing::Test {
              testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(home_);
     std::filesystem::create_directories(home_);
-    setenv("HOME", home_.c_str(), 1);
+    setenv("HOME", home_.string().c_str(), 1);
 
     files_.setColumnCount(9);
     scenes_.setColumnCount(6);
@@ -93,7 +94,10 @@ class BrowseTest : public testing::Test {
     return *config_view_;
   }
 
-  std::string Path(const std::string& relative) const { return (home_ / relative).string(); }
+  // "a/b" in the platform's own form, as the tree and the list build their paths.
+  std::string Path(const std::string& relative) const {
+    return (home_ / relative).make_preferred().string();
+  }
 
   // Copies a committed fixture into the test's folders under a name of the test's choice.
   std::string CopyFixture(const std::string& fixture, const std::string& relative) {

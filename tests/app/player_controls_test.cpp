@@ -17,6 +17,7 @@
 #include "app/playervolumedlg.h"
 #include "controls/seek_track_bar.h"
 #include "tests/app/game_folder.h"
+#include "tests/platform/scoped_env.h"
 
 namespace {
 

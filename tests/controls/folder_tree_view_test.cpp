@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <string>
 
+#include "tests/platform/scoped_env.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -24,7 +26,7 @@ class FolderTreeViewTest : public testing::Test {
                                      testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(home_);
     fs::create_directories(home_);
-    setenv("HOME", home_.c_str(), 1);
+    setenv("HOME", home_.string().c_str(), 1);
   }
   void TearDown() override {
     setenv("HOME", old_home_.c_str(), 1);
@@ -33,7 +35,7 @@ class FolderTreeViewTest : public testing::Test {
 
   std::string Make(const std::string& relative) {
     fs::create_directories(home_ / relative);
-    return (home_ / relative).string();
+    return (home_ / relative).make_preferred().string();
   }
   std::string Home() const { return home_.string(); }
 
