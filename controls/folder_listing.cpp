@@ -10,14 +10,20 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <shellapi.h>
+
+#include "platform/windows/wide.h"
 #endif
 
 namespace fs = std::filesystem;
 
 namespace {
 
+// The folder a node's path names, as the file system reads it.
 fs::path FsPath(const std::string& utf8) {
-  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+  const std::string folder = FolderToOpen(utf8);
+  return fs::path(std::u8string(folder.begin(), folder.end()));
 }
 
 std::string Utf8Name(const fs::path& path) {
@@ -50,6 +56,22 @@ std::string ToUtf8(const QString& text) { return text.toUtf8().toStdString(); }
 }  // namespace
 
 #ifdef _WIN32
+namespace {
+
+// The name the system shows for a drive, such as "ローカル ディスク (C:)"; the bare drive
+// name when the shell has none.
+std::string DriveCaption(const std::string& name) {
+  SHFILEINFOW info{};
+  if (SHGetFileInfoW(Widen(FolderToOpen(name)).c_str(), 0, &info, sizeof info,
+                     SHGFI_DISPLAYNAME) == 0 ||
+      info.szDisplayName[0] == L'\0') {
+    return name;
+  }
+  return Narrow(info.szDisplayName);
+}
+
+}  // namespace
+
 std::vector<TRootFolder> ListRootFolders() {
   std::vector<TRootFolder> roots;
   for (const QFileInfo& drive : QDir::drives()) {
@@ -57,7 +79,7 @@ std::vector<TRootFolder> ListRootFolders() {
     const auto type =
         static_cast<TDriveType>(GetDriveTypeW(reinterpret_cast<LPCWSTR>(root.utf16())));
     const std::string name = ToUtf8(root.left(2));
-    roots.push_back({name, name, type <= dtRAM ? type : dtUnknown});
+    roots.push_back({name, DriveCaption(name), type <= dtRAM ? type : dtUnknown});
   }
   return roots;
 }
