@@ -105,7 +105,7 @@ class BrowseTest : public testing::Test {
     std::filesystem::create_directories(target.parent_path());
     std::filesystem::copy_file(std::filesystem::path(KORVA_TEST_DATA) / "browse" / fixture, target,
                                std::filesystem::copy_options::overwrite_existing);
-    return target.string();
+    return Path(relative);
   }
 
   QStringList Column(const QTreeWidget& list, int column) const {

@@ -37,7 +37,7 @@ class PlayerControlsTest : public testing::Test {
   // the focused file list.
   void SelectFile(const std::filesystem::path& source, const std::string& name) {
     std::filesystem::create_directories(game_.Path("songs"));
-    std::filesystem::copy_file(source, game_.Path("songs") + "/" + name,
+    std::filesystem::copy_file(source, JoinPath(game_.Path("songs"), name),
                                std::filesystem::copy_options::overwrite_existing);
     form_->FileList->FillFileList(game_.Path("songs"));
     QTreeWidget* list = form_->ListViewFiles;
@@ -126,7 +126,7 @@ TEST_F(PlayerControlsTest, AnOverriddenSceneCalledWithoutSenderPlaysTheGamesOwnM
   form_->AssignSelectedFile();
   form_->ListViewConfig->setFocus();
   form_->ActionPlayMp3->trigger();
-  EXPECT_EQ(form_->Mp3Player->FileName(), game_.Path("songs") + "/short.mp3");
+  EXPECT_EQ(form_->Mp3Player->FileName(), game_.Path("songs/short.mp3"));
   form_->ActionPlayMp3Execute(false);
   EXPECT_EQ(form_->Mp3Player->FileName(), game_.Music("opening.mp3"));
 }
