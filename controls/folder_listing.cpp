@@ -59,15 +59,14 @@ std::string ToUtf8(const QString& text) { return text.toUtf8().toStdString(); }
 namespace {
 
 // The name the system shows for a drive, such as "ローカル ディスク (C:)"; the bare drive
-// name when the shell has none.
+// name when the shell has none. A drive without a label may come with a leading space
+// (" (C:)" under Wine), which would make the space key's type-ahead jump to it.
 std::string DriveCaption(const std::string& name) {
   SHFILEINFOW info{};
-  if (SHGetFileInfoW(Widen(FolderToOpen(name)).c_str(), 0, &info, sizeof info,
-                     SHGFI_DISPLAYNAME) == 0 ||
-      info.szDisplayName[0] == L'\0') {
-    return name;
-  }
-  return Narrow(info.szDisplayName);
+  const std::wstring root = Widen(FolderToOpen(name));
+  if (SHGetFileInfoW(root.c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME) == 0) return name;
+  const QString caption = QString::fromWCharArray(info.szDisplayName).trimmed();
+  return caption.isEmpty() ? name : ToUtf8(caption);
 }
 
 }  // namespace
