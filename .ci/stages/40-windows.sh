@@ -15,6 +15,8 @@
 #     folder and keeps the person's data.
 # No sound card is needed.
 set -euo pipefail
+# Many steps send their output to /dev/null; a failing one still names itself.
+trap 'echo "FAILED: line $LINENO: $BASH_COMMAND"' ERR
 cd "$(dirname "$0")/../.."
 top=$PWD
 started=$SECONDS
