@@ -10,14 +10,20 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// After windows.h, whose types it uses.
+#include <shellapi.h>
+
+#include "platform/windows/wide.h"
 #endif
 
 namespace fs = std::filesystem;
 
 namespace {
 
+// The folder a node's path names, as the file system reads it.
 fs::path FsPath(const std::string& utf8) {
-  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+  const std::string folder = FolderToOpen(utf8);
+  return fs::path(std::u8string(folder.begin(), folder.end()));
 }
 
 std::string Utf8Name(const fs::path& path) {
@@ -50,6 +56,21 @@ std::string ToUtf8(const QString& text) { return text.toUtf8().toStdString(); }
 }  // namespace
 
 #ifdef _WIN32
+namespace {
+
+// The name the system shows for a drive, such as "ローカル ディスク (C:)"; the bare drive
+// name when the shell has none. A drive without a label may come with a leading space
+// (" (C:)" under Wine), which would make the space key's type-ahead jump to it.
+std::string DriveCaption(const std::string& name) {
+  SHFILEINFOW info{};
+  const std::wstring root = Widen(FolderToOpen(name));
+  if (SHGetFileInfoW(root.c_str(), 0, &info, sizeof info, SHGFI_DISPLAYNAME) == 0) return name;
+  const QString caption = QString::fromWCharArray(info.szDisplayName).trimmed();
+  return caption.isEmpty() ? name : ToUtf8(caption);
+}
+
+}  // namespace
+
 std::vector<TRootFolder> ListRootFolders() {
   std::vector<TRootFolder> roots;
   for (const QFileInfo& drive : QDir::drives()) {
@@ -57,7 +78,7 @@ std::vector<TRootFolder> ListRootFolders() {
     const auto type =
         static_cast<TDriveType>(GetDriveTypeW(reinterpret_cast<LPCWSTR>(root.utf16())));
     const std::string name = ToUtf8(root.left(2));
-    roots.push_back({name, name, type <= dtRAM ? type : dtUnknown});
+    roots.push_back({name, DriveCaption(name), type <= dtRAM ? type : dtUnknown});
   }
   return roots;
 }

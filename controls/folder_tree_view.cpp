@@ -154,7 +154,7 @@ bool TFolderTreeView::LoadDrives(const TDriveTypes& types) {
   for (const TRootFolder& root : roots) {
     if (!types.contains(root.type)) continue;
     TFolderTreeNode* node = CreateNode(root.path, root.type, QString::fromStdString(root.caption));
-    node->setIcon(0, icons.icon(QFileInfo(QString::fromStdString(root.path))));
+    node->setIcon(0, icons.icon(QFileInfo(QString::fromStdString(FolderToOpen(root.path)))));
     // Removable media are not touched until the user opens them.
     const bool look = root.type == dtFixed || root.type == dtNetwork || root.type == dtCDROM;
     node->SetHasChildrenMark(look ? HasSubfolders(root.path) : true);

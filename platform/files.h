@@ -92,6 +92,9 @@ void WriteFileAtomic(const std::string& path, std::string_view bytes);
 // Path helpers on the platform's separator.
 // folder + separator + name; no separator is added after an empty folder or one that ends in it.
 std::string JoinPath(const std::string& folder, const std::string& name);
+// The folder to open for a path: on Windows a bare drive name such as "C:" names the drive's
+// current folder, so it becomes the drive's root "C:\"; every other path stays as it is.
+std::string FolderToOpen(const std::string& path);
 // Everything up to and including the last separator (and, on Windows, drive colon); "" if none.
 std::string ExtractFilePath(const std::string& path);
 // Everything after the last separator.

@@ -24,6 +24,13 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
   return folder + kPathSeparator + name;
 }
 
+std::string FolderToOpen(const std::string& path) {
+#ifdef _WIN32
+  if (path.size() == 2 && path[1] == ':') return path + kPathSeparator;
+#endif
+  return path;
+}
+
 std::string ExtractFilePath(const std::string& path) { return path.substr(0, NameStart(path)); }
 
 std::string ExtractFileName(const std::string& path) { return path.substr(NameStart(path)); }

@@ -36,10 +36,14 @@ std::string RoamingAppData() {
   return folder;
 }
 
+bool IsInstalledCopy(const std::string& programFolder) {
+  return FileExists(JoinPath(programFolder, kUninstallerName));
+}
+
 }  // namespace
 
 std::string UserFolderFor(const std::string& programFolder) {
-  if (CanCreateFileIn(programFolder)) return programFolder;
+  if (!IsInstalledCopy(programFolder) && CanCreateFileIn(programFolder)) return programFolder;
   const std::string appData = RoamingAppData();
   // Without a place of its own the program keeps to its folder, where saving then fails with
   // the usual message.

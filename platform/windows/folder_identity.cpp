@@ -5,8 +5,7 @@
 #include "platform/windows/wide.h"
 
 bool GetFolderId(const std::string& folder, TFolderId& id) {
-  // "C:" alone names the drive's current folder; the walk means its root.
-  const std::string path = folder.size() == 2 && folder[1] == ':' ? folder + "\\" : folder;
+  const std::string path = FolderToOpen(folder);
   // Backup semantics open a folder; the handle follows a junction to its target.
   HANDLE handle =
       CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,

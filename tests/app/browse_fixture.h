@@ -19,6 +19,7 @@
 #include "controls/folder_tree_view.h"
 #include "mp3player/compo/info/mp3_info.h"
 #include "tests/app/config/fake_prompts.h"
+#include "tests/platform/scoped_env.h"
 
 // The widgets, actions and data of the main window's browsing half, built without the window,
 // over a temporary home folder (the folder tree's second root) that holds the test's files.
@@ -33,7 +34,7 @@ class BrowseTest : public testing::Test {
              testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::remove_all(home_);
     std::filesystem::create_directories(home_);
-    setenv("HOME", home_.c_str(), 1);
+    setenv("HOME", home_.string().c_str(), 1);
 
     files_.setColumnCount(fcCount);
     scenes_.setColumnCount(6);
@@ -94,7 +95,10 @@ class BrowseTest : public testing::Test {
     return *config_view_;
   }
 
-  std::string Path(const std::string& relative) const { return (home_ / relative).string(); }
+  // "a/b" in the platform's own form, as the tree and the list build their paths.
+  std::string Path(const std::string& relative) const {
+    return (home_ / relative).make_preferred().string();
+  }
 
   // Copies a committed fixture into the test's folders under a name of the test's choice.
   std::string CopyFixture(const std::string& fixture, const std::string& relative) {
@@ -102,7 +106,7 @@ class BrowseTest : public testing::Test {
     std::filesystem::create_directories(target.parent_path());
     std::filesystem::copy_file(std::filesystem::path(KORVA_TEST_DATA) / "browse" / fixture, target,
                                std::filesystem::copy_options::overwrite_existing);
-    return target.string();
+    return Path(relative);
   }
 
   QStringList Column(const QTreeWidget& list, int column) const {

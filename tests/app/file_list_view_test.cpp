@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "app/file_row.h"
+#include "platform/files.h"
 #include "tests/app/browse_fixture.h"
 #include "tests/platform/permissions_bind.h"
 
@@ -156,9 +157,9 @@ TEST_F(FileListViewTest, TheTimeAndPathActionsSortByDateAndByFolderAndName) {
 // A file that cannot be opened is not taken for one without a frame header.
 TEST_F(FileListViewTest, AFileThatCannotBeOpenedGetsEmptyColumns) {
   const std::string path = CopyFixture("alpha.mp3", "music/locked.mp3");
-  std::filesystem::permissions(path, std::filesystem::perms::none);
   TPermissionsBind bind;
   if (!bind.Active()) GTEST_SKIP() << "file permissions do not bind this process";
+  std::filesystem::permissions(path, std::filesystem::perms::none);
   file_list_->FillFileList(Path("music"));
   ASSERT_EQ(files_.topLevelItemCount(), 1);
   for (int column : {fcTitle, fcBitRate, fcSampleRate, fcChannels}) {
@@ -226,7 +227,7 @@ TEST_F(FileListViewTest, TheMusicFolderShowsOnlyTheGamesOwnFiles) {
   CopyFixture("gamma.mp3", "game/Music/Digital/korva_copy.mp3");
   music_folder_ = Path("game/Music/Digital");
   for (const char* name : {"town.mp3", "Battle.mp3"}) {
-    default_config_.Add().FileName = music_folder_ + "/" + name;
+    default_config_.Add().FileName = JoinPath(music_folder_, name);
   }
   default_config_.SetDefault(true);
 

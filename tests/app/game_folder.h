@@ -17,6 +17,7 @@
 
 #include "app/main.h"
 #include "app/newconfig.h"
+#include "platform/files.h"
 #include "tests/app/config/fake_prompts.h"
 
 // A scratch install of the game (a music folder with Config.txt, and Config.org unless told
@@ -28,12 +29,13 @@ class TGameFolder {
     QDir(root_.path()).mkpath("game/Music/Digital");
   }
 
+  // Paths in the platform's own form, as the program builds and compares them.
   std::string Path(const char* relative) const {
-    return root_.filePath(QString::fromUtf8(relative)).toStdString();
+    return QDir::toNativeSeparators(root_.filePath(QString::fromUtf8(relative))).toStdString();
   }
   std::string ProgramFolder() const { return Path("prog/"); }
   std::string MusicFolder() const { return Path("game/Music/Digital"); }
-  std::string Music(const std::string& name) const { return MusicFolder() + "/" + name; }
+  std::string Music(const std::string& name) const { return JoinPath(MusicFolder(), name); }
 
   static void WriteFile(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;

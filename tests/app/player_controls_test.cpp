@@ -26,6 +26,7 @@
 #include "mp3player/compo/format_error.h"
 #include "mp3player/compo/output/sound_out.h"
 #include "tests/app/game_folder.h"
+#include "tests/platform/scoped_env.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ class PlayerControlsTest : public testing::Test {
     list->setFocus();
   }
 
-  std::string Song(const std::string& name) { return game_.Path("songs") + "/" + name; }
+  std::string Song(const std::string& name) { return JoinPath(game_.Path("songs"), name); }
 
   static bool WaitFor(const std::function<bool()>& done, int ms = 5000) {
     QElapsedTimer clock;
@@ -180,7 +181,7 @@ TEST_F(PlayerControlsTest, AnOverriddenSceneCalledWithoutSenderPlaysTheGamesOwnM
   form_->AssignSelectedFile();
   form_->ListViewConfig->setFocus();
   form_->ActionPlayMp3->trigger();
-  EXPECT_EQ(form_->Mp3Player->FileName(), game_.Path("songs") + "/short.mp3");
+  EXPECT_EQ(form_->Mp3Player->FileName(), game_.Path("songs/short.mp3"));
   form_->ActionPlayMp3Execute(false);
   EXPECT_EQ(form_->Mp3Player->FileName(), game_.Music("opening.mp3"));
 }

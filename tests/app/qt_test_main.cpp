@@ -4,6 +4,8 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "tests/platform/scoped_env.h"
+
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
   QApplication application(argc, argv);

@@ -61,7 +61,9 @@ TEST_F(SearchTest, ListsEveryMp3FileBelowTheFolderWithItsFolder) {
   CopyFixture("beta.mp3", "music/b.mp3");
   CopyFixture("gamma.mp3", "music/c.mp3.bak");
   CopyFixture("gamma.mp3", "music/live/1999/d.mp3");
-  std::filesystem::create_directory_symlink(Path("music"), Path("music/live/loop"));
+  std::error_code error;
+  std::filesystem::create_directory_symlink(Path("music"), Path("music/live/loop"), error);
+  if (error) GTEST_SKIP() << "no symbolic link to a folder can be made here: " << error.message();
 
   const std::string folder = Path("music") + "/";
   Search(&folder);
@@ -148,10 +150,13 @@ TEST_F(SearchTest, WindowsPathsOfTheWinePrefixNameItsDrives) {
 TEST_F(SearchTest, EscStopsALongWalkAndKeepsWhatItFound) {
   constexpr int kFolders = 2000;
   for (int i = 0; i < kFolders; ++i) {
-    const std::string folder = Path("big/" + std::to_string(i));
+    const std::string folder = Path("big/all/" + std::to_string(i));
     std::filesystem::create_directories(folder);
     std::ofstream(folder + "/song.mp3") << "x";
   }
+  // Found before the walk reads the large folder, however long that takes (under Wine, longer
+  // than the walk waits between two looks at the queue).
+  std::ofstream(Path("big/first.mp3")) << "x";
   status_.setText("summary");
   // The key waits in the queue until the walk first lets the window breathe.
   QCoreApplication::postEvent(&files_, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));

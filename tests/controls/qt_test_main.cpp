@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "tests/platform/scoped_env.h"
+
 // Widget tests run without a display: Qt draws into memory.
 int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "offscreen", 1);

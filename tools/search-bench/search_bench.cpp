@@ -48,7 +48,7 @@ class TPaintClock : public QObject {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   const bool fill = argc == 3 && std::string(argv[1]) == "--fill";
   if (argc != 2 && !fill) {

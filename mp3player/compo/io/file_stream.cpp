@@ -6,7 +6,10 @@
 #include <system_error>
 
 #ifdef _WIN32
+// The C++ library of mingw-w64 defines it already; min and max stay those of <algorithm>.
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 #else
 #include <fcntl.h>

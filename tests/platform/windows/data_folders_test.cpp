@@ -37,4 +37,14 @@ TEST(DataFoldersTest, FolderThatTakesNoFilesGivesAppDataKorva) {
   _putenv_s("APPDATA", oldAppData.c_str());
 }
 
+// The installer's copy keeps the person's files out of the folder its uninstaller removes.
+TEST(DataFoldersTest, InstalledCopyGivesAppDataKorvaThoughItsFolderIsWritable) {
+  TTempDir appData;
+  TEnv env("APPDATA", appData.path().c_str());
+  const std::string program = appData / "program";
+  std::filesystem::create_directory(U8Path(program));
+  WriteBytes(JoinPath(program, kUninstallerName), "");
+  EXPECT_EQ(UserFolderFor(program + "\\"), appData.path() + "\\Korva\\");
+}
+
 }  // namespace
