@@ -150,7 +150,7 @@ TEST(FilesTest, FilesAndSubfoldersComeInNameOrderWithoutRegardToCase) {
   for (const std::string& name :
        {sorted[5], sorted[1], sorted[7], sorted[3], sorted[0], sorted[6], sorted[4], sorted[2]}) {
     WriteBytes(dir / name, "");
-    std::filesystem::create_directory(dir / ("dir " + name));
+    std::filesystem::create_directory(U8Path(dir / ("dir " + name)));
   }
   EXPECT_EQ(ListFiles(dir.path(), "*.mp3"), sorted);
   std::vector<std::string> folders;
