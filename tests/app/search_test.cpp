@@ -117,6 +117,9 @@ TEST_F(SearchTest, TheContextMenuSearchesItsFolderAndTheMenuTheSelectedOne) {
 }
 
 TEST_F(SearchTest, TheFilterKeepsFilesByNameTitleArtistOrAlbumAndTildeIsHome) {
+#ifdef _WIN32
+  GTEST_SKIP() << "\"~\" is the home folder of a Linux shell, and this test's paths are UTF-8";
+#endif
   CopyFixture("alpha.mp3", "music/one.mp3");      // title Alpha, album "Album A"
   CopyFixture("beta.mp3", "music/ﾃｽﾄ.mp3");       // half-width katakana in the name
   CopyFixture("gamma.mp3", "music/sub/two.mp3");  // title Gamma, artist "Artist C"
