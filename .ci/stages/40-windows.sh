@@ -81,8 +81,11 @@ echo "== Wine prefix"
 # One server for the whole stage, and its helper processes started here with their output on
 # /dev/null: a helper started by the first test would hold that test's output pipe open, and
 # ctest would wait for it until its time-out.
-wineserver -p
+# The prefix is made first and every process of that waited for (wineserver -w): a test program
+# started while the new prefix is still being written can fail to start at all.
 wineboot --init >/dev/null 2>&1 </dev/null
+wineserver -w
+wineserver -p
 wine cmd /c exit >/dev/null 2>&1 </dev/null
 
 # The test programs find Qt's DLLs and plugins where the archive was unpacked.
@@ -92,7 +95,14 @@ WINEPATH=$(windows_path "$qt/bin")
 QT_PLUGIN_PATH=$(windows_path "$qt/plugins")
 
 echo "== Tests under Wine"
-ctest --test-dir "$build" -j"$jobs" -LE widgets --output-on-failure
+# ctest lists each program's tests when it starts; when Wine fails to start one of them for that
+# (an error of Wine's with no output of the program's), the whole run is tried once more.
+core_log=$scratch/core.log
+if ! ctest --test-dir "$build" -j"$jobs" -LE widgets --output-on-failure 2>&1 | tee "$core_log"; then
+  grep -q 'Error running test executable' "$core_log" || exit 1
+  echo "== Wine failed to start a test program while listing its tests; once more"
+  ctest --test-dir "$build" -j"$jobs" -LE widgets --output-on-failure
+fi
 
 echo "== Widget tests under Wine"
 log=$scratch/widgets.log
