@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "mp3player/compo/decoder/frame_header.h"
-#include "mp3player/compo/io/file_stream.h"
 #include "mp3player/compo/info/mp3_info.h"
 #include "mp3player/compo/info/tag_text.h"
 #include "mp3player/compo/info/vbr_header.h"
+#include "mp3player/compo/io/file_stream.h"
 #include "platform/files.h"
 
 namespace {
@@ -51,14 +51,12 @@ int32_t ReadFully(TMPFileStream& file, uint8_t* buffer, int32_t count) {
 // would give every file with such a tag the facts of a Layer I stream.
 int32_t SearchStart(TMPFileStream& file) {
   constexpr int32_t kTagHeader = 10;
-  constexpr uint8_t kFooterFlag = 0x10;
   std::array<uint8_t, kTagHeader> header{};
   const int32_t n = ReadFully(file, header.data(), kTagHeader);
   const std::string_view bytes(reinterpret_cast<const char*>(header.data()), header.size());
   int64_t start = 0;
   if (n == kTagHeader && bytes.starts_with("ID3")) {
-    start = int64_t{kTagHeader} + ID3v2SizeField(bytes);
-    if (header[3] == 4 && (header[5] & kFooterFlag)) start += kTagHeader;
+    start = int64_t{kTagHeader} + ID3v2SizeField(bytes) + (ID3v2HasFooter(bytes) ? kTagHeader : 0);
   }
   if (start >= file.Size()) start = 0;
   return file.Seek(static_cast<int32_t>(start), 0);
@@ -78,8 +76,8 @@ void SetDuration(const TMP3Info& tags, TMp3FileInfo& info) {
   const TMP3Info::TFrameSample& sample = tags.FrameSample();
   const bool estimate = counted.frames == 0 && sample.bitRateVaries && sample.bytes > 0;
   if (estimate) {
-    counted.frames = static_cast<uint32_t>(std::min<int64_t>(
-        int64_t{tags.DataSize()} * sample.frames / sample.bytes, UINT32_MAX));
+    counted.frames = static_cast<uint32_t>(
+        std::min<int64_t>(int64_t{tags.DataSize()} * sample.frames / sample.bytes, UINT32_MAX));
   }
   info.DurationMs = MPStreamDurationMs(tags.FirstHeader(), counted, tags.DataSize());
   info.DurationEstimated = estimate && info.DurationMs > 0;

@@ -17,7 +17,6 @@ constexpr int32_t kTagHeader = 10;
 constexpr int32_t kFrameHeader = 10;
 constexpr uint8_t kUnsynchronisation = 0x80;
 constexpr uint8_t kExtendedHeader = 0x40;
-constexpr uint8_t kFooter = 0x10;
 // The second flag byte of a version 2.4 frame: what lies between the header and the content.
 constexpr uint8_t kGroupingIdentity = 0x40;
 constexpr uint8_t kCompressed = 0x08;
@@ -156,6 +155,7 @@ bool TMP3Info::ReadID3v2() {
   const int32_t size = ID3v2SizeField(header);
   if (size == 0) return false;
   const bool version4 = major == 4;
+  const bool footer = ID3v2HasFooter(header);
   const bool unsynchronised = flags & kUnsynchronisation;
   if (!(major == 3 && !unsynchronised) && !version4) return SkipBytes(int64_t{kTagHeader} + size);
 
@@ -195,6 +195,5 @@ bool TMP3Info::ReadID3v2() {
     if (Position() + frame_length > tag_end || !SkipBytes(frame_length)) return false;
   }
   if (Position() != tag_end) return false;
-  // A version 2.4 footer repeats the header after the tag.
-  return !(version4 && (flags & kFooter)) || SkipBytes(kTagHeader);
+  return !footer || SkipBytes(kTagHeader);
 }

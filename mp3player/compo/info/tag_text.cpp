@@ -66,3 +66,8 @@ int32_t ID3v2SizeField(std::string_view header) {
   for (size_t i = 6; i < 10; ++i) size = size * 128 + static_cast<uint8_t>(header[i]);
   return size;
 }
+
+bool ID3v2HasFooter(std::string_view header) {
+  constexpr uint8_t kFooterFlag = 0x10;
+  return header[3] == 4 && (static_cast<uint8_t>(header[5]) & kFooterFlag);
+}

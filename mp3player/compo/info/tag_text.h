@@ -29,3 +29,6 @@ int32_t DecimalValue(std::string_view text);
 // The size field of a 10-byte ID3v2 header: four bytes of seven bits each. The bytes are taken
 // whole, as writers that set the high bit have always been read this way.
 int32_t ID3v2SizeField(std::string_view header);
+// Whether a 10-byte ID3v2 header announces a footer: a version 2.4 tag may repeat its header
+// after the tag, outside the size field's count.
+bool ID3v2HasFooter(std::string_view header);
