@@ -25,4 +25,3 @@ inline constexpr char kInstallDirValue[] = "Install Dir";
 // the key exists without the value.
 std::optional<std::string> ReadWineRegistryString(const std::string& systemReg,
                                                   const std::string& key, const std::string& value);
-

@@ -12,8 +12,9 @@ inline constexpr char kDefaultConfigName[] = "<標準>";
 // The names of the user configurations in the folder of the playlists: every "*.m3u" file whose
 // first two lines are exactly "#EXTM3U" and "#KORVA", without its extension, in name order
 // (letter case aside, as Windows lists them). The default configuration is not among them: the
-// configuration box puts kDefaultConfigName in front. A playlist whose file name is not valid text is left out, with a
-// message: its name could not lead back to it, and saving under it would make a second file.
+// configuration box puts kDefaultConfigName in front. A playlist whose file name is not valid text
+// is left out, with a message: its name could not lead back to it, and saving under it would make a
+// second file.
 std::vector<std::string> ListConfigs(const std::string& programFolder, IPrompts& prompts);
 
 // Follows the playlist's path.

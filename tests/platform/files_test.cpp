@@ -144,7 +144,7 @@ TEST(FilesTest, StampsTellAChangedFile) {
 TEST(FilesTest, FilesAndSubfoldersComeInNameOrderWithoutRegardToCase) {
   // An album's tracks come in track order, "b" between "A" and "C", whatever order the file
   // system keeps; Japanese names follow in code order, as Windows lists them.
-  const std::vector<std::string> sorted = {"09 Track.mp3", "10 track.mp3", "A.mp3", "b.mp3",
+  const std::vector<std::string> sorted = {"09 Track.mp3", "10 track.mp3", "A.mp3",  "b.mp3",
                                            "C.mp3",        "あ.mp3",       "ア.mp3", "漢.mp3"};
   TTempDir dir;
   for (const std::string& name :

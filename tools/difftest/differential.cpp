@@ -7,9 +7,9 @@
 #include <cstring>
 
 #include "mp3player/compo/decoder/decoder.h"
-#include "mp3player/compo/player/frame_loop.h"
 #include "mp3player/compo/io/memory_stream.h"
 #include "mp3player/compo/io/stream_reader.h"
+#include "mp3player/compo/player/frame_loop.h"
 
 namespace {
 

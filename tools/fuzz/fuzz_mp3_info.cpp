@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "mp3player/compo/io/memory_stream.h"
 #include "mp3player/compo/info/mp3_info.h"
+#include "mp3player/compo/io/memory_stream.h"
 #include "mp3player/compo/io/stream_reader.h"
 
 namespace {

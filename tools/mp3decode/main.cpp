@@ -12,10 +12,10 @@
 #include <string>
 
 #include "mp3player/compo/decoder/decoder.h"
-#include "mp3player/compo/io/file_stream.h"
-#include "mp3player/compo/player/frame_loop.h"
 #include "mp3player/compo/info/mp3_info.h"
+#include "mp3player/compo/io/file_stream.h"
 #include "mp3player/compo/io/stream_reader.h"
+#include "mp3player/compo/player/frame_loop.h"
 #include "tools/tool_main.h"
 
 #ifdef _WIN32

@@ -13,9 +13,9 @@
 #include <string_view>
 #include <vector>
 
-#include "mp3player/compo/io/file_stream.h"
 #include "mp3player/compo/info/mp3_file_info.h"
 #include "mp3player/compo/info/mp3_info.h"
+#include "mp3player/compo/io/file_stream.h"
 #include "mp3player/compo/io/stream_reader.h"
 #include "platform/utf8.h"
 #include "tools/tool_main.h"

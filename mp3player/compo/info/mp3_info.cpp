@@ -4,8 +4,8 @@
 
 #include "mp3player/compo/assertion.h"
 #include "mp3player/compo/decoder/frame_header.h"
-#include "mp3player/compo/io/file_stream.h"
 #include "mp3player/compo/format_error.h"
+#include "mp3player/compo/io/file_stream.h"
 #include "mp3player/compo/io/stream_reader.h"
 #include "platform/codepage.h"
 #include "platform/files.h"

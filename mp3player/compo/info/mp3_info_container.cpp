@@ -6,8 +6,8 @@
 #include "mp3player/compo/assertion.h"
 #include "mp3player/compo/byte_order.h"
 #include "mp3player/compo/info/mp3_info.h"
-#include "mp3player/compo/io/stream_reader.h"
 #include "mp3player/compo/info/tag_text.h"
+#include "mp3player/compo/io/stream_reader.h"
 
 namespace {
 

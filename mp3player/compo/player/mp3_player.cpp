@@ -6,11 +6,11 @@
 
 #include "mp3player/compo/decoder/cpu.h"
 #include "mp3player/compo/decoder/decoder.h"
-#include "mp3player/compo/io/file_stream.h"
 #include "mp3player/compo/format_error.h"
+#include "mp3player/compo/io/file_stream.h"
+#include "mp3player/compo/io/stream.h"
 #include "mp3player/compo/player/notifier.h"
 #include "mp3player/compo/player/player_notices.h"
-#include "mp3player/compo/io/stream.h"
 
 namespace {
 

@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "mp3player/compo/info/mp3_info.h"
+#include "mp3player/compo/io/stream_reader.h"
+#include "mp3player/compo/output/sound_out.h"
 #include "mp3player/compo/player/frame_loop.h"
 #include "mp3player/compo/threads/loop_thread.h"
-#include "mp3player/compo/info/mp3_info.h"
-#include "mp3player/compo/output/sound_out.h"
-#include "mp3player/compo/io/stream_reader.h"
 #include "mp3player/compo/threads/sync.h"
 
 class IDispatcher;
@@ -236,7 +236,7 @@ class TMP3Player : private TMPMessageTarget {
   int layer_ = 0;
   int mpegVersion_ = 0;
   int32_t pcmBytesPerFrame_ = 0;
-  TMPVbrHeader vbr_;  // Of the header frame; a frame count of a seekable stream's own else.
+  TMPVbrHeader vbr_;        // Of the header frame; a frame count of a seekable stream's own else.
   int32_t audioSize_ = 0;   // As found at open; the decoding thread may end the data earlier.
   int32_t sourceSize_ = 0;  // Of a seekable source at open.
 

@@ -8,10 +8,10 @@
 
 #include "mp3player/compo/assertion.h"
 #include "mp3player/compo/exception_display.h"
+#include "mp3player/compo/io/stream.h"
 #include "mp3player/compo/player/mp3_player.h"
 #include "mp3player/compo/player/notifier.h"
 #include "mp3player/compo/player/player_notices.h"
-#include "mp3player/compo/io/stream.h"
 #include "platform/files.h"
 
 namespace {

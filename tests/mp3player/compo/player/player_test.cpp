@@ -14,10 +14,10 @@
 #include <thread>
 
 #include "mp3player/compo/format_error.h"
-#include "mp3player/compo/player/frame_loop.h"
 #include "mp3player/compo/io/memory_stream.h"
-#include "mp3player/compo/player/notifier.h"
 #include "mp3player/compo/io/stream_reader.h"
+#include "mp3player/compo/player/frame_loop.h"
+#include "mp3player/compo/player/notifier.h"
 #include "tests/mp3player/compo/output/fake_audio.h"
 #include "tests/mp3player/compo/player/frame_starts.h"
 #include "tests/mp3player/compo/player/player_fixture.h"
